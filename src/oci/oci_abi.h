@@ -457,6 +457,10 @@ sword orlon(Lda_Def *lda, ub1 *hda, OraText *uid, sword uidl, OraText *pswd, swo
             sword audit);
 sword oexn(Cda_Def *cursor, sword iters, sword rowoff);
 sword ocan(Cda_Def *cursor);
+/* non-blocking switch of an OCI7 connection: onbtst gives 0 when on, else 3129 */
+sword onbset(Lda_Def *lda);
+sword onbclr(Lda_Def *lda);
+sword onbtst(Lda_Def *lda);
 
 /* ------------------------------------------------------------------ */
 /* 4.1 Return codes                                                    */
