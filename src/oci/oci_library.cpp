@@ -1,0 +1,232 @@
+// Finding and loading the client library, filling the function table,
+// creating the environment and detecting the client character set.
+#include "oci/oci_library.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+#include "oci/dynamic_library_p.h"
+#include "oci/oci_codes.h"
+#include "platform/format.h"
+#include "platform/utf16.h"
+
+namespace kestrel {
+namespace {
+
+using oci_detail::dl_close;
+using oci_detail::dl_open;
+using oci_detail::dl_symbol;
+
+template <typename F>
+bool lookup(void* lib, F& slot, const char* name) {
+  slot = reinterpret_cast<F>(dl_symbol(lib, name));
+  return slot != nullptr;
+}
+
+std::filesystem::path self_dir() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::path() : exe.parent_path();
+}
+
+}  // namespace
+
+OciProcess& oci_process() {
+  static OciProcess state;
+  return state;
+}
+
+std::vector<std::filesystem::path> oci_library_candidates() {
+  std::vector<std::filesystem::path> out;
+  if (const char* forced = std::getenv("OCI_LIBRARY"); forced && *forced) {
+    out.emplace_back(forced);
+    return out;
+  }
+  const OciProcess& proc = oci_process();
+  std::error_code ec;
+  if (!proc.oci_path_64.empty() && std::filesystem::is_directory(proc.oci_path_64, ec))
+    out.push_back(proc.oci_path_64 / "libclntsh.so");
+  for (const char* name : {"libclntsh.so", "libclntsh.so.23.1", "libclntsh.so.21.1", "libclntsh.so.19.1",
+                           "libclntsh.so.18.1", "libclntsh.so.12.1", "libclntsh.so.11.1"})
+    out.emplace_back(name);
+  std::filesystem::path dir = proc.program_dir.empty() ? self_dir() : proc.program_dir;
+  if (!dir.empty()) {
+    out.push_back(dir / "lib" / "libkestrel_ocilite.so");
+    out.push_back(dir / "libkestrel_ocilite.so");
+  }
+  return out;
+}
+
+int oci_load_library(OciMsgBuf msg) {
+  for (const auto& file : oci_library_candidates()) {
+    // A bare name goes through the normal search path; a path must exist.
+    if (file.has_parent_path()) {
+      std::error_code ec;
+      if (!std::filesystem::exists(file, ec)) continue;
+    }
+    void* probe = dl_open(file.string());
+    if (!probe) continue;
+    dl_close(probe);
+    return oci_load_library_file(file, msg);
+  }
+  msg.set(kMsgLibraryFailed);
+  return kOciLibraryFailed;
+}
+
+int oci_load_library_file(const std::filesystem::path& file, OciMsgBuf msg) {
+  OciProcess& proc = oci_process();
+  oci_unload_library();
+  void* lib = dl_open(file.string());
+  if (!lib) {
+    msg.set(kMsgLibraryFailed);
+    return kOciLibraryFailed;
+  }
+  OciFunctions& fn = proc.fn;
+  fn = OciFunctions{};
+  bool newer = true;
+  bool objects = true;
+  bool oci7 = true;
+#define KESTREL_LOOKUP_INTO(flag) [&](auto& slot, const char* name) { if (!lookup(lib, slot, name)) flag = false; }
+  auto core = KESTREL_LOOKUP_INTO(newer);
+  auto object = KESTREL_LOOKUP_INTO(objects);
+  auto old = KESTREL_LOOKUP_INTO(oci7);
+#undef KESTREL_LOOKUP_INTO
+  auto optional = [&](auto& slot, const char* name) { lookup(lib, slot, name); };
+
+  if (!lookup(lib, fn.OCIEnvCreate, "OCIEnvCreate")) {
+#define KESTREL_LOOKUP(name) core(fn.name, #name);
+    KESTREL_OCI_ENV_FALLBACK(KESTREL_LOOKUP)
+  }
+  KESTREL_OCI_CORE(KESTREL_LOOKUP)
+#undef KESTREL_LOOKUP
+#define KESTREL_LOOKUP(name) optional(fn.name, #name);
+  KESTREL_OCI_CORE_OPTIONAL(KESTREL_LOOKUP)
+  KESTREL_OCI_OBJECT_OPTIONAL(KESTREL_LOOKUP)
+#undef KESTREL_LOOKUP
+#define KESTREL_LOOKUP(name) object(fn.name, #name);
+  KESTREL_OCI_OBJECT(KESTREL_LOOKUP)
+#undef KESTREL_LOOKUP
+#define KESTREL_LOOKUP(name) old(fn.name, #name);
+  KESTREL_OCI_OCI7(KESTREL_LOOKUP)
+#undef KESTREL_LOOKUP
+
+  // Recent clients may no longer export the old interface: such a library
+  // is still usable through the newer one. Only a library with neither is
+  // refused.
+  if (!newer && !oci7) {
+    dl_close(lib);
+    fn = OciFunctions{};
+    msg.set(kMsgLibraryFailed);
+    return kOciLibraryFailed;
+  }
+  proc.library = lib;
+  proc.library_path = file;
+  proc.newer_usable = newer;
+  proc.objects_usable = newer && objects;
+  proc.oci7_usable = oci7;
+  if (!newer) proc.use_old_interface = true;
+  return kOciOk;
+}
+
+void oci_unload_library() {
+  OciProcess& proc = oci_process();
+  oci_free_env();
+  if (proc.library) dl_close(proc.library);
+  proc.library = nullptr;
+  proc.library_path.clear();
+  proc.fn = OciFunctions{};
+  proc.newer_usable = proc.objects_usable = proc.oci7_usable = false;
+}
+
+double oci_parse_version_text(std::u16string_view text) {
+  int parts[4] = {0, 0, 0, 0};
+  std::size_t pos = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) {
+      if (pos >= text.size() || text[pos] != u'.') return 0.0;
+      ++pos;
+    }
+    std::size_t start = pos;
+    bool neg = pos < text.size() && text[pos] == u'-';
+    if (neg) ++pos;
+    int v = 0;
+    while (pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9') v = v * 10 + (text[pos++] - u'0');
+    if (pos == start + (neg ? 1 : 0)) return 0.0;
+    parts[i] = neg ? -v : v;
+  }
+  return parts[0] + parts[1] / 10.0;
+}
+
+double oci_get_client_version(std::u16string* version_text) {
+  const OciFunctions& fn = oci_fn();
+  if (version_text) version_text->clear();
+  if (!fn.OCIClientVersion) return 0.0;
+  sword major = 0, minor = 0, update = 0, patch = 0, port = 0;
+  fn.OCIClientVersion(&major, &minor, &update, &patch, &port);
+  std::u16string text = format(u"%d.%d.%d.%d", {major, minor, update, patch});
+  if (version_text) *version_text = text;
+  return oci_parse_version_text(text);
+}
+
+int oci_init_env(OciMsgBuf msg) {
+  OciProcess& proc = oci_process();
+  if (!proc.newer_usable || proc.env_initialised) return kOciOk;
+  const OciFunctions& fn = proc.fn;
+  ub4 mode = OCI_THREADED | (proc.objects_usable ? OCI_OBJECT : 0);
+  if (!proc.env) {
+    if (fn.OCIEnvCreate) {
+      if (fn.OCIEnvCreate(&proc.env, mode, nullptr, nullptr, nullptr, nullptr, 0, nullptr) != OCI_SUCCESS) {
+        if (proc.env) fn.OCIHandleFree(proc.env, OCI_HTYPE_ENV);
+        proc.env = nullptr;
+        msg.set(kMsgEnvCreateFailed);
+        return kOciEnvFailed;
+      }
+    } else {
+      if (fn.OCIInitialize(mode, nullptr, nullptr, nullptr, nullptr) != OCI_SUCCESS) {
+        msg.set(kMsgInitializeFailed);
+        return kOciEnvFailed;
+      }
+      if (fn.OCIEnvInit(&proc.env, OCI_DEFAULT, 0, nullptr) != OCI_SUCCESS) {
+        proc.env = nullptr;
+        msg.set(kMsgEnvInitFailed);
+        return kOciEnvFailed;
+      }
+    }
+  }
+  OCIError* err = nullptr;
+  if (fn.OCIHandleAlloc(proc.env, reinterpret_cast<void**>(&err), OCI_HTYPE_ERROR, 0, nullptr) != OCI_SUCCESS) {
+    msg.set(kMsgHandleAllocFailedEnv);
+    return kOciEnvFailed;
+  }
+  OraText charset[1024] = {};
+  sword rc = fn.OCINlsGetInfo(proc.env, err, charset, sizeof charset, OCI_NLS_CHARACTER_SET);
+  fn.OCIHandleFree(err, OCI_HTYPE_ERROR);
+  if (rc != OCI_SUCCESS) {
+    msg.set(kMsgNlsGetInfoFailed);
+    return kOciEnvFailed;
+  }
+  charset[sizeof charset - 1] = 0;
+  std::string name(reinterpret_cast<const char*>(charset));
+  bool al32 = name.find("AL32UTF8") != std::string::npos;
+  // Oracle's UTF8 is CESU-8: characters above U+FFFF come as two 3-byte
+  // halves that no conversion here understands.
+  if (!al32 && name.find("UTF8") != std::string::npos) {
+    msg.set(format(kMsgNlsLangUnsupported, {name}));
+    return kOciEnvFailed;
+  }
+  proc.code_page = al32 ? 65001 : 0;
+  proc.env_initialised = true;
+  return kOciOk;
+}
+
+void oci_free_env() {
+  OciProcess& proc = oci_process();
+  if (proc.env && proc.fn.OCIHandleFree) proc.fn.OCIHandleFree(proc.env, OCI_HTYPE_ENV);
+  proc.env = nullptr;
+  proc.env_initialised = false;
+}
+
+}  // namespace kestrel
