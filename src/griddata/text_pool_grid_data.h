@@ -22,8 +22,8 @@ class TextPoolGridData final : public CEditableGridData {
   int32_t GetHiddenColCnt() const override { return 0; }
   std::u16string GetColName(int32_t col) const override;
   int32_t GetColDataType(int32_t row, int32_t col) const override;
-  int32_t GetMaxDataLen(int32_t row, int32_t col) const override { return max_len_; }
-  int32_t GetColLen(int32_t col) const override { return max_len_; }
+  int32_t GetMaxDataLen(int32_t, int32_t) const override { return max_len_; }
+  int32_t GetColLen(int32_t) const override { return max_len_; }
 
   void SetColDataType(int32_t col, int32_t type);
   void SetMaxDataLen(int32_t len) { max_len_ = len; }
