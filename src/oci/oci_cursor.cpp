@@ -9,6 +9,7 @@
 
 #include "oci/oci_cursor_p.h"
 #include "oci/oci_library.h"
+#include "platform/client_text.h"
 #include "platform/codepage.h"
 #include "platform/utf16.h"
 
@@ -50,7 +51,7 @@ void error_position(std::string_view sql, std::size_t offset, int* row, int* col
       continue;
     }
     int len = oci_mb_char_len(sql.data() + i, sql.size() - i);
-    k += (len == 4 && oci_process().code_page == kCodePageUtf8) ? 2 : 1;
+    k += (len == 4 && kestrel::program_code_page() == kCodePageUtf8) ? 2 : 1;
     i += static_cast<std::size_t>(len);
   }
   *row = r;
@@ -253,7 +254,7 @@ int oci_bind_string(OciSession* s, OciCursor* c, std::string_view name, std::u16
   // Under UTF-8 a character the local code page cannot hold goes to the
   // server in the national character set form.
   ub1 form = SQLCS_IMPLICIT;
-  if (oci_process().code_page == kestrel::kCodePageUtf8 && !kestrel::fits_cp932(value)) form = SQLCS_NCHAR;
+  if (kestrel::program_code_page() == kestrel::kCodePageUtf8 && !kestrel::fits_cp932(value)) form = SQLCS_NCHAR;
   return oci_bind_string_form(s, c, name, value, form, msg);
 }
 
@@ -420,7 +421,7 @@ int oci8_desc_cursor(OciSession* s, OciCursor* c, OciMsgBuf msg) {
     }
     fn.OCIDescriptorFree(param, OCI_DTYPE_PARAM);
     if (!ok) return fail();
-    if (!oci_set_column_width(d, OciPath::Newer, proc.code_page, s->sjis_database, proc.objects_usable)) {
+    if (!oci_set_column_width(d, OciPath::Newer, program_code_page(), s->sjis_database, proc.objects_usable)) {
       oci_write_log(s, u"\n---\nerror in oci_desc_cursor: \n this datatype is not support. \n colname: %s, datatype: %d\n",
                     {d.wname, d.define_type});
       msg.set(format(kMsgUnsupportedType, {d.wname, d.data_type}));

@@ -5,6 +5,7 @@
 
 #include "oci/oci_cursor_p.h"
 #include "oci/oci_library.h"
+#include "platform/client_text.h"
 
 using kestrel::OciMsgBuf;
 using kestrel::oci_fn;
@@ -87,7 +88,6 @@ int oci7_bind(OciSession* s, OciCursor* c, OciBindBuffer* b, OciMsgBuf msg) {
 }
 
 int oci7_desc_cursor(OciSession* s, OciCursor* c, OciMsgBuf msg) {
-  const OciProcess& proc = oci_process();
   c->cols.clear();
   c->lob_count = c->object_count = 0;
   int result = kOciOk;
@@ -118,7 +118,7 @@ int oci7_desc_cursor(OciSession* s, OciCursor* c, OciMsgBuf msg) {
     d.precision = prec;
     d.scale = scale;
     d.nullable = static_cast<uint8_t>(nullok);
-    if (!oci_set_column_width(d, OciPath::Old, proc.code_page, s->sjis_database, false)) {
+    if (!oci_set_column_width(d, OciPath::Old, program_code_page(), s->sjis_database, false)) {
       oci_write_log(s, u"\n---\nerror in oci_desc_cursor: \n this datatype is not support. \n colname: %s, datatype: %d\n",
                     {d.wname, d.define_type});
       msg.set(format(kMsgUnsupportedType, {d.wname, d.data_type}));

@@ -2,34 +2,21 @@
 // creating the environment and detecting the client character set.
 #include "oci/oci_library.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <system_error>
 
-#include "oci/dynamic_library_p.h"
 #include "oci/oci_codes.h"
+#include "platform/client_text.h"
+#include "platform/environment.h"
 #include "platform/format.h"
 #include "platform/utf16.h"
 
 namespace kestrel {
 namespace {
 
-using oci_detail::dl_close;
-using oci_detail::dl_open;
-using oci_detail::dl_symbol;
-
 template <typename F>
-bool lookup(void* lib, F& slot, const char* name) {
-  slot = reinterpret_cast<F>(dl_symbol(lib, name));
+bool lookup(const DynamicLibrary& lib, F& slot, const char* name) {
+  slot = reinterpret_cast<F>(lib.symbol(name));
   return slot != nullptr;
-}
-
-std::filesystem::path self_dir() {
-  std::error_code ec;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::path() : exe.parent_path();
 }
 
 }  // namespace
@@ -40,36 +27,22 @@ OciProcess& oci_process() {
 }
 
 std::vector<std::filesystem::path> oci_library_candidates() {
-  std::vector<std::filesystem::path> out;
-  if (const char* forced = std::getenv("OCI_LIBRARY"); forced && *forced) {
-    out.emplace_back(forced);
-    return out;
-  }
+  if (auto forced = get_env(u"OCI_LIBRARY"); forced && !forced->empty()) return {to_path(*forced)};
   const OciProcess& proc = oci_process();
-  std::error_code ec;
-  if (!proc.oci_path_64.empty() && std::filesystem::is_directory(proc.oci_path_64, ec))
-    out.push_back(proc.oci_path_64 / "libclntsh.so");
-  for (const char* name : {"libclntsh.so", "libclntsh.so.23.1", "libclntsh.so.21.1", "libclntsh.so.19.1",
-                           "libclntsh.so.18.1", "libclntsh.so.12.1", "libclntsh.so.11.1"})
-    out.emplace_back(name);
-  std::filesystem::path dir = proc.program_dir.empty() ? self_dir() : proc.program_dir;
-  if (!dir.empty()) {
-    out.push_back(dir / "lib" / "libkestrel_ocilite.so");
-    out.push_back(dir / "libkestrel_ocilite.so");
-  }
+  std::filesystem::path oci_folder;
+  if (!proc.oci_path_64.empty() && is_existing_folder(path_text(proc.oci_path_64))) oci_folder = proc.oci_path_64;
+  std::filesystem::path dir = proc.program_dir.empty() ? program_folder() : proc.program_dir;
+  std::vector<std::filesystem::path> out = client_library_candidates(oci_folder, dir);
+  // In a build tree the stand-in sits beside the program.
+  out.push_back(dir / "libkestrel_ocilite.so");
   return out;
 }
 
 int oci_load_library(OciMsgBuf msg) {
+  DynamicLibrary probe;
   for (const auto& file : oci_library_candidates()) {
-    // A bare name goes through the normal search path; a path must exist.
-    if (file.has_parent_path()) {
-      std::error_code ec;
-      if (!std::filesystem::exists(file, ec)) continue;
-    }
-    void* probe = dl_open(file.string());
-    if (!probe) continue;
-    dl_close(probe);
+    if (!probe.open(file)) continue;
+    probe.close();
     return oci_load_library_file(file, msg);
   }
   msg.set(kMsgLibraryFailed);
@@ -79,21 +52,18 @@ int oci_load_library(OciMsgBuf msg) {
 int oci_load_library_file(const std::filesystem::path& file, OciMsgBuf msg) {
   OciProcess& proc = oci_process();
   oci_unload_library();
-  void* lib = dl_open(file.string());
-  if (!lib) {
+  DynamicLibrary lib;
+  if (!lib.open(file)) {
     msg.set(kMsgLibraryFailed);
     return kOciLibraryFailed;
   }
-  OciFunctions& fn = proc.fn;
-  fn = OciFunctions{};
+  OciFunctions fn;
   bool newer = true;
   bool objects = true;
   bool oci7 = true;
-#define KESTREL_LOOKUP_INTO(flag) [&](auto& slot, const char* name) { if (!lookup(lib, slot, name)) flag = false; }
-  auto core = KESTREL_LOOKUP_INTO(newer);
-  auto object = KESTREL_LOOKUP_INTO(objects);
-  auto old = KESTREL_LOOKUP_INTO(oci7);
-#undef KESTREL_LOOKUP_INTO
+  auto core = [&](auto& slot, const char* name) { newer = lookup(lib, slot, name) && newer; };
+  auto object = [&](auto& slot, const char* name) { objects = lookup(lib, slot, name) && objects; };
+  auto old = [&](auto& slot, const char* name) { oci7 = lookup(lib, slot, name) && oci7; };
   auto optional = [&](auto& slot, const char* name) { lookup(lib, slot, name); };
 
   if (!lookup(lib, fn.OCIEnvCreate, "OCIEnvCreate")) {
@@ -117,13 +87,11 @@ int oci_load_library_file(const std::filesystem::path& file, OciMsgBuf msg) {
   // is still usable through the newer one. Only a library with neither is
   // refused.
   if (!newer && !oci7) {
-    dl_close(lib);
-    fn = OciFunctions{};
     msg.set(kMsgLibraryFailed);
     return kOciLibraryFailed;
   }
-  proc.library = lib;
-  proc.library_path = file;
+  proc.library = std::move(lib);
+  proc.fn = fn;
   proc.newer_usable = newer;
   proc.objects_usable = newer && objects;
   proc.oci7_usable = oci7;
@@ -134,9 +102,7 @@ int oci_load_library_file(const std::filesystem::path& file, OciMsgBuf msg) {
 void oci_unload_library() {
   OciProcess& proc = oci_process();
   oci_free_env();
-  if (proc.library) dl_close(proc.library);
-  proc.library = nullptr;
-  proc.library_path.clear();
+  proc.library.close();
   proc.fn = OciFunctions{};
   proc.newer_usable = proc.objects_usable = proc.oci7_usable = false;
 }
@@ -217,7 +183,7 @@ int oci_init_env(OciMsgBuf msg) {
     msg.set(format(kMsgNlsLangUnsupported, {name}));
     return kOciEnvFailed;
   }
-  proc.code_page = al32 ? 65001 : 0;
+  set_program_code_page(al32 ? 65001 : 0);
   proc.env_initialised = true;
   return kOciOk;
 }

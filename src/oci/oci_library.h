@@ -12,12 +12,11 @@
 
 #include "oci/oci_abi.h"
 #include "oci/oci_text.h"
+#include "platform/dynamic_library.h"
 
-// The OCI7 non-blocking switches and OCIObjectGetInd; declared here until the shared ABI header
-// carries them (an identical redeclaration is harmless).
+// Declared here until the shared ABI header carries it (an identical
+// redeclaration is harmless).
 extern "C" {
-sword onbset(Lda_Def* lda);
-sword onbclr(Lda_Def* lda);
 sword OCIObjectGetInd(OCIEnv* env, OCIError* err, void* instance, void** null_struct);
 }
 
@@ -61,18 +60,17 @@ struct OciFunctions {
 
 // Process-wide state of the layer: written at start-up (load, environment,
 // settings), read everywhere afterwards.
+// The session code page (0 CP932, 65001 UTF-8) and the wave-dash choice are
+// the program's (platform/client_text.h): every conversion uses them.
 struct OciProcess {
-  void* library = nullptr;
-  std::filesystem::path library_path;
+  DynamicLibrary library;
   OciFunctions fn;
   bool newer_usable = false;     // every newer core call found
   bool objects_usable = false;   // every object call found
   bool oci7_usable = false;      // every old-interface call found
   OCIEnv* env = nullptr;
   bool env_initialised = false;
-  uint32_t code_page = 0;        // 0 (CP932) or 65001 (UTF-8)
   bool use_old_interface = false;
-  bool replace_wave_dash = false;
   // Describe-only execution leaves the statement unusable on old UTF-8
   // servers; then every described statement is prepared again.
   bool reprepare = false;

@@ -173,7 +173,7 @@ int oci_login2(OciSession** out, std::u16string_view user, std::u16string_view p
     return kOciLoginTooLong;
   }
   OciProcess& proc = oci_process();
-  if (!proc.library) {
+  if (!proc.library.is_open()) {
     msg.set(kMsgLibraryFailed);
     return kOciLibraryFailed;
   }

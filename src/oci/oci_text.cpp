@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "oci/oci_library.h"
+#include "platform/client_text.h"
 #include "platform/codepage.h"
 #include "platform/utf16.h"
 
@@ -18,12 +18,12 @@ std::size_t bounded_units(std::u16string_view text, std::size_t room) {
   return safe_cut(text, room);
 }
 
-void replace_wave_dash(char16_t* p, std::size_t n) {
+void to_fullwidth_tilde(char16_t* p, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i)
     if (p[i] == u'\x301C') p[i] = u'\xFF5E';
 }
 
-bool wave_dash_on() { return oci_process().replace_wave_dash; }
+bool wave_dash_on() { return kestrel::replace_wave_dash(); }
 
 // Decodes UTF-8 into `out` (room for bytes.size() units); invalid sequences
 // give one U+FFFD per offending byte, like the Windows conversion.
@@ -113,7 +113,7 @@ std::size_t oci_mb_to_wide(std::string_view bytes, char16_t* out, std::size_t ca
 }
 
 std::string oci_wide_to_mb(std::u16string_view text) {
-  return wide_to_multibyte(oci_process().code_page, text);
+  return wide_to_multibyte(program_code_page(), text);
 }
 
 bool oci_wide_to_mb(std::u16string_view text, char* out, std::size_t capacity) {
@@ -130,7 +130,7 @@ bool oci_wide_to_mb(std::u16string_view text, char* out, std::size_t capacity) {
 
 bool oci_wide_fits_code_page(std::u16string_view text) {
   bool lossy = false;
-  wide_to_multibyte(oci_process().code_page, text, &lossy);
+  wide_to_multibyte(program_code_page(), text, &lossy);
   return !lossy;
 }
 
@@ -138,7 +138,7 @@ std::size_t oci_decode_fetched(std::string_view bytes, char16_t* out) {
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t n = bytes.size();
   std::size_t written;
-  if (oci_process().code_page == kCodePageUtf8) {
+  if (program_code_page() == kCodePageUtf8) {
     written = decode_utf8(s, n, out);
   } else {
     std::size_t i = 0;
@@ -154,7 +154,7 @@ std::size_t oci_decode_fetched(std::string_view bytes, char16_t* out) {
       std::copy_n(w.data(), written, out);
     }
   }
-  if (wave_dash_on()) replace_wave_dash(out, written);
+  if (wave_dash_on()) to_fullwidth_tilde(out, written);
   out[written] = u'\0';
   return written;
 }
@@ -174,7 +174,7 @@ int oci_mb_char_len(const char* p, std::size_t avail, uint32_t code_page) {
 }
 
 int oci_mb_char_len(const char* p, std::size_t avail) {
-  return oci_mb_char_len(p, avail, oci_process().code_page);
+  return oci_mb_char_len(p, avail, program_code_page());
 }
 
 std::size_t oci_char_boundary(std::string_view src, std::size_t max_bytes) {

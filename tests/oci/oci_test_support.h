@@ -1,0 +1,30 @@
+// Shared pieces of the Oracle layer tests: resetting the process-wide state
+// between tests, the fake client libraries, and a fresh ocilite database.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "oci/oci_library.h"
+#include "support/temp_dir.h"
+
+namespace kestrel::testing {
+
+// Unloads any library and restores the defaults of every process-wide value.
+void reset_oci_process();
+
+std::filesystem::path fake_library(const std::string& variant);
+
+// The stand-in client library, or empty when this build has none yet.
+std::filesystem::path ocilite_library();
+std::filesystem::path ocilite_tool();
+
+class OciProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override { reset_oci_process(); }
+  void TearDown() override { reset_oci_process(); }
+};
+
+}  // namespace kestrel::testing
