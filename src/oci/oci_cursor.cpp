@@ -310,32 +310,30 @@ int oci_bind_string_array(OciSession* s, OciCursor* c, std::string_view name, co
 int oci_bind_cursor(OciSession* s, OciCursor* c, std::u16string_view format, const OciBindArgs& args, OciMsgBuf msg,
                     bool strict) {
   using kestrel::OciBindArg;
+  auto bad_format = [&]() {
+    msg.set(kestrel::kMsgBadBindFormat);
+    return kestrel::kOciBadBindFormat;
+  };
   int number = 0;
+  auto next_name = [&]() { return ":X" + std::to_string(number++); };
   std::size_t next = 0;
   for (char16_t letter : format) {
-    bool known = letter == u'S' || letter == u'I' || (letter == u'A' && !strict);
-    if (!known || next >= args.size()) {
-      if (strict || next >= args.size()) {
-        if (strict || !known) {
-          msg.set(kestrel::kMsgBadBindFormat);
-          return kestrel::kOciBadBindFormat;
-        }
-      }
-      break;
+    if (letter != u'S' && letter != u'I' && letter != u'A') {
+      if (strict) return bad_format();
+      break;  // any other letter ends the list
     }
+    if (strict && letter == u'A') return bad_format();
+    if (next >= args.size()) return bad_format();  // a letter without its value
     const OciBindArg& a = args[next++];
-    auto name = [&]() { return "X" + std::to_string(number++); };
     int rc = kestrel::kOciOk;
     if (letter == u'S' && a.kind == OciBindArg::Kind::Str) {
-      rc = oci_bind_string(s, c, ":" + name(), a.str, msg);
+      rc = oci_bind_string(s, c, next_name(), a.str, msg);
     } else if (letter == u'I' && a.kind == OciBindArg::Kind::Int && a.ival) {
-      rc = oci_bind_int(s, c, ":" + name(), *a.ival, msg);
-    } else if (letter == u'A' && a.kind == OciBindArg::Kind::Array) {
-      for (int i = 0; i < a.count && rc == kestrel::kOciOk; ++i) rc = oci_bind_string(s, c, ":" + name(), a.arr[i], msg);
+      rc = oci_bind_int(s, c, next_name(), *a.ival, msg);
+    } else if (letter == u'A' && a.kind == OciBindArg::Kind::Array && (a.arr || a.count == 0)) {
+      for (int i = 0; i < a.count && rc == kestrel::kOciOk; ++i) rc = oci_bind_string(s, c, next_name(), a.arr[i], msg);
     } else {
-      // The value does not match its letter.
-      msg.set(kestrel::kMsgBadBindFormat);
-      return kestrel::kOciBadBindFormat;
+      return bad_format();  // the value does not match its letter
     }
     if (rc != kestrel::kOciOk) return rc;
   }

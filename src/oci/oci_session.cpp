@@ -98,9 +98,8 @@ int oci_get_lda_error_text(OciSession* s, OciMsgBuf msg) {
 int oci_login8(OciSession* s, const char* user, const char* password, const char* connect, OciMsgBuf msg,
                int* warning) {
   const auto& fn = oci_fn();
+  if (kestrel::oci_init_env(msg) != kestrel::kOciOk) return kestrel::kOciEnvFailed;
   OCIEnv* env = oci_process().env;
-  if (int rc = kestrel::oci_init_env(msg); rc != kestrel::kOciOk) return kestrel::kOciEnvFailed;
-  env = oci_process().env;
   if (fn.OCIHandleAlloc(env, reinterpret_cast<void**>(&s->server), OCI_HTYPE_SERVER, 0, nullptr) != OCI_SUCCESS ||
       fn.OCIHandleAlloc(env, reinterpret_cast<void**>(&s->svc), OCI_HTYPE_SVCCTX, 0, nullptr) != OCI_SUCCESS ||
       fn.OCIHandleAlloc(env, reinterpret_cast<void**>(&s->err), OCI_HTYPE_ERROR, 0, nullptr) != OCI_SUCCESS ||
@@ -137,19 +136,14 @@ int oci_login8(OciSession* s, const char* user, const char* password, const char
   if (rc != OCI_SUCCESS) {
     // A password about to expire still logs in; the caller warns the user
     // and the message buffer keeps the Oracle text.
-    sb4 code = 0;
-    fn.OCIErrorGet(s->err, 1, nullptr, &code, nullptr, 0, OCI_HTYPE_ERROR);
+    int code = oci_get_error_text(s, msg);
     if (!is_expiry_warning(code) && rc != OCI_SUCCESS_WITH_INFO) return fail();
-    if (is_expiry_warning(code)) {
-      oci_get_error_text(s, msg);
-      if (warning) *warning = 1;
-    }
+    if (is_expiry_warning(code) && warning) *warning = 1;
   }
   begun = true;
   if (fn.OCIAttrSet(s->svc, OCI_HTYPE_SVCCTX, s->user, 0, OCI_ATTR_SESSION, s->err) != OCI_SUCCESS) return fail();
   s->lda_mode = 0;
   if (oci_process().use_old_interface) {
-    kestrel::OciMsgBuf none;
     if (oci_set_lda_mode(s, true, msg) != kestrel::kOciOk) {
       // The text is already in msg; end the session cleanly.
       fn.OCISessionEnd(s->svc, s->err, s->user, OCI_DEFAULT);
