@@ -48,3 +48,18 @@ inline constexpr uint8_t kAttrKeyword2 = 0x10;
 inline constexpr uint8_t kAttrDictionary = 0x20;
 
 }  // namespace kestrel
+
+namespace kestrel {
+
+// The editor buffer's undo record types (the log itself is the grid's).
+inline constexpr uint32_t kEditUndoInsert = 1;  // row/col: where; text: what was inserted ("\n" between lines)
+inline constexpr uint32_t kEditUndoDelete = 2;  // row/col: where; text: what was deleted
+inline constexpr uint32_t kEditUndoCaret = 3;   // row/col: caret before the step; value: packed anchor
+
+// Steps the editor keeps; the oldest is forgotten beyond this.
+inline constexpr int32_t kEditUndoSteps = 10000;
+
+// Style bit of the editor control that turns URL and e-mail marking on.
+inline constexpr uint32_t kEditStyleUrl = 0x400;
+
+}  // namespace kestrel
