@@ -228,8 +228,11 @@ class Parser {
     const int at = static_cast<int>(pos_);
     const char16_t c = peek();
     switch (c) {
-      case '(':
-        return parse_group(f, depth, quantifiable);
+      case '(': {
+        auto group = parse_group(f, depth, quantifiable);
+        anchor_made_ = false;  // an anchor inside a group does not make the group an anchor
+        return group;
+      }
       case '*':
       case '+':
       case '?':
