@@ -95,6 +95,7 @@ inline constexpr uint32_t kEditCounter = 34020;
 
 namespace kestrel::hint {
 inline constexpr int kFontChanged = 1001;        // argument: the new font
+inline constexpr int kCalcTypeChanged = 1008;
 inline constexpr int kSettingsChanged = 1010;
 inline constexpr int kConnectionChanged = 1020;  // then kOwnerChanged
 inline constexpr int kOwnerChanged = 1021;

@@ -1,0 +1,6 @@
+#include "app/tern_app.h"
+
+int main(int argc, char** argv) {
+  CTernApp app(argc, argv);
+  return app.run();
+}
