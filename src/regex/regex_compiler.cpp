@@ -159,9 +159,9 @@ class Compiler {
       case NodeKind::kCapture: {
         const bool first = p_.group_start_pc[n.group] < 0;
         if (first) p_.group_start_pc[n.group] = here();
-        emit_save(2 * n.group);
+        emit_save(kPendingBase + n.group);
         if (!emit(*n.kids[0])) return false;
-        emit_save(2 * n.group + 1);
+        add(Op::kCommit).a = n.group;
         if (parsed_.uses_recursion) add(Op::kRetIfCalled).a = n.group;
         return true;
       }
@@ -294,7 +294,7 @@ class Compiler {
   // star:  S: SPLIT L, out; L: [mark] body [check->out]; JMP S; out:
   // plus:  L: [mark] body [check->out]; SPLIT L, out; out:
   bool emit_loop(const Node& body, bool star, bool greedy, bool empty_ok) {
-    const std::int32_t loop_reg = empty_ok ? 2 * (kRegexMaxGroups + 1) + loops_++ : -1;
+    const std::int32_t loop_reg = empty_ok ? kLoopBase + loops_++ : -1;
     std::int32_t split = -1;
     if (star) {
       split = here();
@@ -459,6 +459,7 @@ class Compiler {
           break;
         case Op::kJmp: work.push_back(in.a); break;
         case Op::kSave:
+        case Op::kCommit:
         case Op::kLoopMark:
         case Op::kRetIfCalled:
           work.push_back(pc + 1);

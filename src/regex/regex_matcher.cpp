@@ -146,7 +146,7 @@ class Vm {
   Vm(const Program& prog, MatcherState& st, const Text& text, const MatchInput& in,
      const MatchLimits& lim, TextPos search_start)
       : prog_(prog), st_(st), t_(text), in_(in), lim_(lim), search_start_(search_start),
-        nregs_(2 * (kRegexMaxGroups + 1) + prog.loop_registers) {
+        nregs_(kLoopBase + prog.loop_registers) {
     st_.regs.assign(static_cast<std::size_t>(nregs_), kNoTextPos);
   }
 
@@ -336,6 +336,11 @@ class Vm {
         case Op::kSave:
         case Op::kLoopMark:
           set_reg(in.a, pos);
+          ++pc_;
+          continue;
+        case Op::kCommit:
+          set_reg(2 * in.a, st_.regs[static_cast<std::size_t>(kPendingBase + in.a)]);
+          set_reg(2 * in.a + 1, pos);
           ++pc_;
           continue;
         case Op::kLoopCheck:

@@ -172,7 +172,8 @@ enum class Op : std::uint8_t {
   kClass,         // a: class index
   kSplit,         // try a, on failure b
   kJmp,           // a
-  kSave,          // a: register
+  kSave,          // a: register <- position
+  kCommit,        // a: group; its pending start and the position become its registers
   kLoopMark,      // a: loop register <- position
   kLoopCheck,     // a: loop register; position unchanged -> jump b (leave the loop)
   kAssert,        // anchor
@@ -187,6 +188,14 @@ enum class Op : std::uint8_t {
   kMatch,
   kFail,
 };
+
+// Registers: 2g and 2g+1 hold group g's start and end as seen by
+// back-references and the caller; a group's start is kept pending until the
+// group closes, so a back-reference inside a repeated group sees the previous
+// iteration. Loop registers (position at the start of an iteration of a loop
+// whose body can match empty) follow.
+inline constexpr int kPendingBase = 2 * (kRegexMaxGroups + 1);
+inline constexpr int kLoopBase = kPendingBase + kRegexMaxGroups + 1;
 
 struct Inst {
   Op op = Op::kFail;
@@ -205,7 +214,7 @@ struct Program {
   std::u16string text;  // literal runs of kString
   int group_count = 0;
   int loop_registers = 0;
-  std::vector<std::int32_t> group_start_pc;  // recursion targets (kSave 2n of first emission)
+  std::vector<std::int32_t> group_start_pc;  // recursion targets (first emission of each group)
 
   // Optimisation results (absent with kRegexNoOptimize).
   bool has_first_set = false;

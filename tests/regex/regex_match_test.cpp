@@ -337,6 +337,12 @@ const Row kRows[] = {
     {"cat|dog|bird", 0, "a bird and a dog", "@2:bird"},
     {"(?:cat|dog)s?", I, "DOGS", "@0:DOGS"},
     {"x(?:a|b|)y", 0, "xy", "@0:xy"},
+
+    // Former bugs.
+    // A back-reference inside a repeated group sees the previous iteration,
+    // not the iteration that has just begun.
+    {"(.\\1|.){0,3}.", 0, "aａaAあa", "@0:aａaAあ|A"},
+    {"(a|b\\1)+", 0, "aba", "@0:aba|ba"},
 };
 
 void PrintTo(const Row& r, std::ostream* os) { *os << "/" << r.pattern << "/ flags " << r.flags; }
