@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
@@ -50,6 +51,11 @@ CMainFrame::~CMainFrame() = default;
 void CMainFrame::build_menus() {
   QMenuBar* bar = menuBar();
   for (const MenuNode& top : main_menu()) bar->addMenu(build_menu(top, bar));
+  // The calculation types exclude each other: show them as a radio group.
+  auto* calc = new QActionGroup(this);
+  calc->setExclusive(true);
+  for (uint32_t id = cmd::kCalcSum; id <= cmd::kCalcNone; ++id)
+    if (QAction* a = action(id)) calc->addAction(a);
   edit_counter_ = new QLabel(" ", bar);
   edit_counter_->setEnabled(false);
   edit_counter_->setObjectName("EditCounter");

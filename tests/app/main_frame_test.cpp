@@ -21,6 +21,7 @@
 #include "platform/environment.h"
 #include "platform/ini_file.h"
 #include "platform/utf16.h"
+#include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -381,6 +382,23 @@ TEST_F(TernAppTest, PreloadSetsUpTheClientAndEnds) {
   EXPECT_FALSE(app->init_instance());
   EXPECT_EQ(log_, (std::vector<std::string>{"load", "init-env"}));
   EXPECT_FALSE(worker_ran_);
+}
+
+TEST_F(TernAppTest, SettingsThatCannotBeWrittenAreReportedOnceAndTheProgramRuns) {
+  std::filesystem::remove(dir_ / "program" / "kestrel.ini");  // the per-user store, then
+  dir_.write("config", "a file where the configuration folder should be");
+  auto app = make_app({});
+  app->hooks().load_client_library = nullptr;
+  testing::ScriptedUi ui;
+  ASSERT_TRUE(app->init_instance());
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].title, u"ERROR");
+  EXPECT_TRUE(ui.boxes[0].text.starts_with(u"設定を保存できませんでした。\n"));
+  EXPECT_NE(ui.boxes[0].text.find(u"config"), std::u16string::npos);
+  app->report_store_failure();
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  app->main_frame()->close();
+  app->exit_instance();
 }
 
 TEST_F(TernAppTest, WithoutAClientLibraryTheWindowOpensEmpty) {
