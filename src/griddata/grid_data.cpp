@@ -101,10 +101,15 @@ int32_t CGridData::Paste(std::u16string_view) { return 0; }
 bool CGridData::CanInsertRow() const { return false; }
 bool CGridData::CanDeleteRow(int32_t) const { return false; }
 std::u16string_view CGridData::GetFetchedData(int32_t, int32_t) const { return u""; }
-int32_t CGridData::GetRowHeaderLen() const { return 6; }
+int32_t CGridData::GetRowHeaderLen() const {
+  // Six characters, or more when the largest row number needs them.
+  int32_t digits = 1;
+  for (int64_t n = GetRowCnt(); n >= 10; n /= 10) ++digits;
+  return std::max(6, digits);
+}
 
 std::u16string CGridData::GetRowHeader(int32_t row) const {
-  return kestrel::format(u"%6d", {static_cast<int64_t>(row) + 1});
+  return kestrel::format(u"%*d", {GetRowHeaderLen(), static_cast<int64_t>(row) + 1});
 }
 
 uint32_t CGridData::GetCellTextColor(int32_t, int32_t) const { return text_color_; }

@@ -99,6 +99,8 @@ class CUndoData {
   uint32_t CurrentSeq() const;
   // The last record added (or null after undo, redo and when empty).
   const CUndoRecord* current_record() const { return current_; }
+  // The same, for an owner that grows its last record (typing into one insert).
+  CUndoRecord* current_record() { return current_; }
   // Type of the last record added; reset to kNoType by Undo and Redo, so an
   // owner that merges typing into the previous record starts a new one.
   static constexpr uint32_t kNoType = 0xFFFFFFFF;

@@ -1,7 +1,5 @@
 #include "griddata/update_process.h"
 
-#include <algorithm>
-
 #include "griddata/case_map.h"
 #include "griddata/width_conv.h"
 #include "platform/format.h"
@@ -47,11 +45,8 @@ bool run_target(const CGridData& g, Target& t) {
   if (g.HasSelection()) {
     const CellRange& s = g.GetSelection();
     t = {s.top_row, s.bottom_row, s.left(), s.right()};
-    // A selection reaching past the grid is cut to it.
-    t.top = std::max(t.top, 0);
-    t.left = std::max(t.left, 0);
-    t.bottom = std::min(t.bottom, g.GetRowCnt() - 1);
-    t.right = std::min(t.right, g.GetColCnt() - 1);
+    // A selection reaching past the grid is stale: change nothing.
+    if (t.top < 0 || t.left < 0 || t.bottom >= g.GetRowCnt() || t.right >= g.GetColCnt()) return false;
   } else {
     t = {g.GetCurRow(), g.GetCurRow(), g.GetCurCol(), g.GetCurCol()};
   }

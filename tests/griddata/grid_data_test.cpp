@@ -45,6 +45,32 @@ TEST(GridData, DefaultsOfTheAbstractGrid) {
   EXPECT_EQ(g.InputSequence(1, 1), grid::kRefused);
 }
 
+TEST(GridData, RowHeaderGrowsWithTheLargestRowNumber) {
+  struct Rows : CGridData {
+    int32_t n;
+    explicit Rows(int32_t rows) : n(rows) {}
+    int32_t GetRowCnt() const override { return n; }
+  };
+  EXPECT_EQ(Rows(999'999).GetRowHeaderLen(), 6);
+  EXPECT_EQ(Rows(999'999).GetRowHeader(999'998), u"999999");
+  EXPECT_EQ(Rows(1'000'000).GetRowHeaderLen(), 7);
+  EXPECT_EQ(Rows(1'000'000).GetRowHeader(0), u"      1");
+  EXPECT_EQ(Rows(1'000'000).GetRowHeader(999'999), u"1000000");
+}
+
+TEST(GridData, ProcessesRefuseAStaleSelection) {
+  auto g = make_grid({{"a", "b"}, {"c", "d"}});
+  g->SetCurCell(0, 0);
+  g->SetSelection(0, 0, 1, 2);  // one row past the grid
+  EXPECT_EQ(g->ToUpper(), 0);
+  EXPECT_EQ(g->InputSequence(1, 1), grid::kRefused);
+  g->SetSelection(0, 0, 2, 1);  // one column past the grid
+  EXPECT_EQ(g->ToZenkaku(true, true), 0);
+  EXPECT_FALSE(g->CanUndo());
+  g->SetSelection(0, 0, 1, 1);
+  EXPECT_EQ(g->ToUpper(), 4);
+}
+
 struct WidthStep {
   int32_t col, width;  // width INT32_MIN: only read
   int32_t expect;      // GetColWidth(col) afterwards

@@ -115,6 +115,24 @@ TEST(UndoData, TextRecordsOwnTheirCopyAndNoRecordsWhileApplying) {
   EXPECT_EQ(log.last_type(), CUndoData::kNoType);
 }
 
+TEST(UndoData, SequenceNumbersKeepGrowingAcrossClear) {
+  // An editor compares the number it noted with the current one; a cleared
+  // log must never hand out a number seen before.
+  CUndoData log(100);
+  log.AddRecord(5, 0, 0);
+  uint32_t first = log.CurrentSeq();
+  log.Clear();
+  EXPECT_EQ(log.CurrentSeq(), 0u);
+  EXPECT_FALSE(log.CanUndo());
+  log.AddRecord(5, 0, 0);
+  EXPECT_GT(log.CurrentSeq(), first);
+  // The owner may grow its last record, as typing into one insert does.
+  CUndoRecord* last = log.current_record();
+  ASSERT_NE(last, nullptr);
+  last->SetText(u"typed");
+  EXPECT_EQ(log.current_record()->text.view(), u"typed");
+}
+
 TEST(UndoData, ManyStepsUndoAndRedoToAnyDepth) {
   Owner o;
   for (int i = 0; i < 10000; ++i) o.Set(i % 4, i + 1);
