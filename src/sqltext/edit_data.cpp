@@ -50,6 +50,7 @@ void CEditData::Clear() {
   lines_.Clear();
   lines_.PushBack({});
   total_units_ = 0;
+  changed_from_ = 0;
   caret_ = anchor_ = EditPos{};
   box_ = false;
   undo_->Clear();
@@ -69,6 +70,7 @@ void CEditData::AppendText(std::u16string_view text) {
     std::size_t brk = text.find_first_of(u"\r\n", pos);
     std::size_t end = brk == std::u16string_view::npos ? text.size() : brk;
     std::u16string_view part = text.substr(pos, end - pos);
+    NoteChange(lines_.size() - 1);
     kestrel::EditLine& last = lines_[lines_.size() - 1];
     last.text.append(part);
     last.attr.clear();
@@ -209,6 +211,7 @@ EditPos CEditData::Shift(EditPos p, EditPos from, EditPos to, EditPos new_end) {
 // --- primitives ------------------------------------------------------------------------
 
 EditPos CEditData::RawInsert(EditPos at, std::u16string_view text) {
+  NoteChange(at.line);
   kestrel::EditLine& first = lines_[at.line];
   std::size_t brk = text.find(u'\n');
   total_units_ += static_cast<int64_t>(text.size()) - CountBreaks(text);
@@ -240,6 +243,7 @@ EditPos CEditData::RawInsert(EditPos at, std::u16string_view text) {
 }
 
 std::u16string CEditData::RawDelete(EditPos from, EditPos to) {
+  NoteChange(from.line);
   std::u16string removed;
   kestrel::EditLine& first = lines_[from.line];
   first.attr.clear();

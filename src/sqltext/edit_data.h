@@ -6,6 +6,8 @@
 // run over the lines without joining them.
 #pragma once
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -47,6 +49,11 @@ class CEditData : public kestrel::RegexTextSource {
   // The attribute bytes of a line (one per character); the colouring pass
   // writes them.
   std::span<uint8_t> GetLineAttr(int32_t line);
+
+  // The first line changed since the last ResetChanged() (INT32_MAX when
+  // none); the display data re-colours from there.
+  int32_t ChangedFrom() const { return changed_from_; }
+  void ResetChanged() { changed_from_ = INT32_MAX; }
 
   // Line-end mode: 1 CR LF, 2 LF, 3 CR; other values are ignored.
   void SetLineEndMode(int mode);
@@ -184,7 +191,10 @@ class CEditData : public kestrel::RegexTextSource {
   // Where position `p` lands after [from, to) was replaced by text ending at `new_end`.
   static EditPos Shift(EditPos p, EditPos from, EditPos to, EditPos new_end);
 
+  void NoteChange(int32_t line) { changed_from_ = std::min(changed_from_, line); }
+
   kestrel::LineStore lines_;
+  int32_t changed_from_ = 0;
   int64_t total_units_ = 0;  // sum of the line lengths
   int line_end_mode_ = 1;
   int64_t max_len_ = 0;

@@ -1,0 +1,174 @@
+#include "sqltext/edit_disp_data.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/utf16.h"
+#include "sqltext/edit_colouring.h"
+#include "sqltext/sql_str_token.h"
+#include "sqltext/sqltext_constants.h"
+
+namespace {
+
+using kestrel::u16;
+
+// One letter per character: k keyword, 2 keyword2, d dictionary word,
+// c comment, q quoted, u URL, '.' nothing.
+std::string Paint(std::span<const uint8_t> attr) {
+  std::string s;
+  for (uint8_t a : attr) {
+    char ch = '.';
+    if (a & kestrel::kAttrKeyword) ch = 'k';
+    if (a & kestrel::kAttrKeyword2) ch = '2';
+    if (a & kestrel::kAttrDictionary) ch = 'd';
+    if (a & kestrel::kAttrComment) ch = 'c';
+    if (a & kestrel::kAttrQuote) ch = 'q';
+    if (a & kestrel::kAttrUrl) ch = 'u';
+    s += ch;
+  }
+  return s;
+}
+
+class Colouring : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::u16string err;
+    ASSERT_EQ(tok_.InitDefaultKeywordFromBytes("select\nfrom\nwhere\nnvl,2\n%rowtype,2\norder by\n", &err), 0);
+  }
+  CSQLStrToken tok_;
+};
+
+TEST_F(Colouring, MarksKeywordsCommentsQuotesAndUrls) {
+  struct Case {
+    const char16_t* line;
+    const char* paint;
+  } cases[] = {
+      {u"select nvl(a) from t", "kkkkkk.222....kkkk.."},
+      {u"SELECT 'from' -- where", "kkkkkk.qqqqqq.cccccccc"},
+      {u"x /* select */ where", "..cccccccccccc.kkkkk"},
+      {u"r emp%rowtype;", ".....22222222."},
+      {u"order by x orders", "kkkkkkkk........."},
+      {u"selectx q'[from]'", "........qqqqqqqqq"},
+      {u"-- see http://a.jp", "cccccccuuuuuuuuuuu"},
+  };
+  for (const auto& c : cases) {
+    std::u16string line = c.line;
+    std::vector<uint8_t> attr(line.size(), 0);
+    CStrToken::LexState st = kestrel::ColourLine(tok_, tok_.ActiveKeywords(), line, {}, attr, true);
+    EXPECT_EQ(st.mode, CStrToken::LexState::kNone);
+    EXPECT_EQ(Paint(attr), c.paint) << kestrel::utf16_to_utf8(line);
+  }
+}
+
+TEST_F(Colouring, DisplayDataCarriesOpenCommentsAcrossLinesAndFollowsEdits) {
+  CEditData d;
+  d.SetText(u"select /* a\nfrom */ from\n'x\ny' where");
+  CEditDispData disp(&d);
+  disp.SetTokenizer(&tok_);
+  disp.ColourLines(0, 3);
+  EXPECT_EQ(Paint(d.GetLineAttr(0)), "kkkkkk.cccc");
+  EXPECT_EQ(Paint(d.GetLineAttr(1)), "ccccccc.kkkk");
+  EXPECT_EQ(Paint(d.GetLineAttr(2)), "qq");
+  EXPECT_EQ(Paint(d.GetLineAttr(3)), "qq.kkkkk");
+
+  // Closing the comment on the first line re-colours the lines below.
+  d.InsertText({0, 11}, u" */");
+  disp.ColourLines(1, 1);
+  EXPECT_EQ(Paint(d.GetLineAttr(0)), "kkkkkk.ccccccc");
+  EXPECT_EQ(Paint(d.GetLineAttr(1)), "kkkk....kkkk");
+
+  // A new completion list is picked up on the next pass.
+  CSQLStrToken::KeywordHit none = tok_.FindKeyword(u"T");
+  EXPECT_FALSE(none);
+  auto table = tok_.NewTable();
+  for (const auto& e : tok_.DefaultKeywords()->entries()) table->AddEntry(e);
+  table->Add(u"X", kestrel::kKeywordKindDictionary, u"TABLE");
+  tok_.FinishTable(*table);
+  tok_.PublishKeywords(table);
+  disp.ColourLines(0, 3);
+  EXPECT_EQ(Paint(d.GetLineAttr(2)), "qq");
+  d.SetText(u"x");
+  disp.ColourLines(0, 0);
+  EXPECT_EQ(Paint(d.GetLineAttr(0)), "d");
+}
+
+TEST_F(Colouring, WithoutAKeywordFileNothingIsAKeyword) {
+  CSQLStrToken empty;
+  CEditData d;
+  d.SetText(u"select 1 -- c");
+  CEditDispData disp(&d);
+  disp.SetTokenizer(&empty);
+  disp.ColourLines(0, 0);
+  EXPECT_EQ(Paint(d.GetLineAttr(0)), ".........cccc");
+}
+
+TEST(EditDisplay, DisplayColumnsCountTabsAndFullWidthCharacters) {
+  struct Case {
+    const char16_t* line;
+    int32_t col;
+    int32_t x;
+  } cases[] = {
+      {u"abc", 2, 2},   {u"\tb", 1, 4},     {u"a\tb", 2, 4},  {u"abcd\tx", 5, 8},
+      {u"日本x", 2, 4}, {u"ｱｲ", 2, 2},       {u"😀x", 2, 2},   {u"abc", 99, 3},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CEditDispData::DisplayColumn(c.line, c.col, 4), c.x) << kestrel::utf16_to_utf8(c.line);
+    if (c.col <= static_cast<int32_t>(std::u16string_view(c.line).size())) {
+      EXPECT_EQ(CEditDispData::CharColumn(c.line, c.x, 4), c.col) << kestrel::utf16_to_utf8(c.line);
+    }
+  }
+  EXPECT_EQ(CEditDispData::CharColumn(u"日本", 1, 4), 0);        // inside the first character
+  EXPECT_EQ(CEditDispData::CharColumn(u"日本", 1, 4, true), 1);  // nearer its right edge
+  EXPECT_EQ(CEditDispData::CharColumn(u"a😀", 2, 4), 1);         // never inside the pair
+  EXPECT_EQ(CEditDispData::CharColumn(u"ab", 10, 4), 2);
+}
+
+TEST(EditDisplay, ScrollingKeepsTheCaretVisible) {
+  CEditData d;
+  std::u16string text;
+  for (int i = 0; i < 100; ++i) text += u"line " + kestrel::to_u16(i) + u"\n";
+  d.SetText(text);
+  CEditDispData disp(&d);
+  disp.SetVisibleSize(10, 5);
+  EXPECT_EQ(disp.PageLines(), 9);
+  d.SetCaret({50, 7});
+  disp.EnsureCaretVisible();
+  EXPECT_EQ(disp.GetTopLine(), 41);
+  EXPECT_EQ(disp.GetLeftColumn(), 3);
+  d.SetCaret({45, 0});
+  disp.EnsureCaretVisible();
+  EXPECT_EQ(disp.GetTopLine(), 41);
+  EXPECT_EQ(disp.GetLeftColumn(), 0);
+  disp.ScrollTo(1000, -3);
+  EXPECT_EQ(disp.GetTopLine(), 100);
+  EXPECT_EQ(disp.GetLeftColumn(), 0);
+  disp.SetVisibleSize(1, 1);
+  EXPECT_EQ(disp.PageLines(), 1);
+}
+
+TEST(EditDisplay, WordMovesStopAtWordsBlanksAndLineEnds) {
+  CEditData d;
+  d.SetText(u"select a.b,  社員テーブル\nx");
+  struct Step {
+    EditPos from, next;
+  } forward[] = {
+      {{0, 0}, {0, 7}}, {{0, 7}, {0, 8}}, {{0, 8}, {0, 9}}, {{0, 9}, {0, 10}},
+      {{0, 10}, {0, 13}}, {{0, 13}, {0, 15}}, {{0, 15}, {0, 19}}, {{0, 19}, {1, 0}}, {{1, 1}, {1, 1}},
+  };
+  for (const auto& s : forward) {
+    EXPECT_EQ(CEditDispData::NextWordPos(d, s.from), s.next) << s.from.line << "," << s.from.col;
+    if (s.from != s.next && s.next.line == s.from.line) {
+      EXPECT_EQ(CEditDispData::PrevWordPos(d, s.next), s.from) << s.next.line << "," << s.next.col;
+    }
+  }
+  EXPECT_EQ(CEditDispData::PrevWordPos(d, {1, 0}), (EditPos{0, 19}));
+  EXPECT_EQ(CEditDispData::PrevWordPos(d, {0, 0}), (EditPos{0, 0}));
+
+  CEditDispData disp(&d);
+  disp.SetTabWidth(4);
+  EXPECT_EQ(disp.LineMove({0, 15}, 1, disp.DisplayColumn(EditPos{0, 15})), (EditPos{1, 1}));
+  EXPECT_EQ(disp.LineMove({1, 1}, -5, 17), (EditPos{0, 15}));  // inside テ
+}
+
+}  // namespace
