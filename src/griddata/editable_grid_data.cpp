@@ -114,7 +114,8 @@ bool CEditableGridData::IsUpdateCell(int32_t row, int32_t col) const {
 
 bool CEditableGridData::IsNullRow(int32_t row) const {
   if (row < 0 || row >= GetRowCnt()) return false;
-  for (int32_t c = 0; c < col_cnt_; ++c)
+  // The shown columns only: hidden key columns are never empty in loaded rows.
+  for (int32_t c = 0, n = GetColCnt(); c < n; ++c)
     if (!IsNull(row, c)) return false;
   return true;
 }

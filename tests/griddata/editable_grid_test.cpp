@@ -323,3 +323,42 @@ TEST(EditableGrid, ManyInsertsAndDeletesAroundTheGap) {
 
 }  // namespace
 }  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+// The shape of the Oracle grid: loaded texts from a source it owns, the
+// last column a hidden key (the row identifier).
+class KeyedGrid : public CEditableGridData {
+ public:
+  explicit KeyedGrid(std::unique_ptr<TextPool> pool) : pool_(std::move(pool)) {
+    InitData(pool_->RowCount(), pool_->ColCount());
+    SetCellTextSource(pool_.get());
+    SetColFlags(ColCount() - 1, 0);
+  }
+  int32_t GetHiddenColCnt() const override { return 1; }
+  int32_t GetColCnt() const override { return ColCount() - GetHiddenColCnt(); }
+
+ private:
+  std::unique_ptr<TextPool> pool_;
+};
+
+TEST(EditableGrid, HiddenKeyColumnsStayReadableButOutOfSight) {
+  auto pool = std::make_unique<TextPool>(3);
+  const std::u16string_view r0[] = {u"", u"", u"AAAB"};
+  const std::u16string_view r1[] = {u"x", u"", u"AAAC"};
+  pool->AddRow(r0);
+  pool->AddRow(r1);
+  KeyedGrid g(std::move(pool));
+  EXPECT_EQ(g.GetColCnt(), 2);
+  EXPECT_EQ(g.GetFetchedData(0, 2), u"AAAB");  // the save reads the key here
+  EXPECT_TRUE(g.IsNullRow(0));                  // the key does not count
+  EXPECT_FALSE(g.IsNullRow(1));
+  EXPECT_EQ(g.DeleteNullRows(true), 1);
+  EXPECT_TRUE(g.IsDeleteRow(0));
+  EXPECT_FALSE(g.IsColEditable(0, 2));
+  EXPECT_EQ(g.ColWidthTableSize(), 2u);  // widths for the shown columns
+}
+
+}  // namespace
+}  // namespace kestrel::testing

@@ -52,6 +52,17 @@ TEST(WidthConv, WholeKanaTableBothWays) {
   }
 }
 
+TEST(WidthConv, BothTablesInOneText) {
+  std::u16string ascii, full_ascii;
+  for (char16_t c = 0x20; c <= 0x7E; ++c) {
+    ascii += c;
+    full_ascii += c == u' ' ? char16_t(0x3000) : c == u'\\' ? char16_t(0xFFE5) : c == u'~' ? char16_t(0xFFE3) : char16_t(c + 0xFEE0);
+  }
+  // In one text the marks at the table's end follow ﾝ, which takes none.
+  EXPECT_EQ(zen(ascii + kHalfKana, true, true), full_ascii + kFullKana);
+  EXPECT_EQ(han(full_ascii + kFullKana, true, true), ascii + kHalfKana);
+}
+
 TEST(WidthConv, VoicedAndSemiVoicedKana) {
   const std::u16string voiced_half = u"ｶﾞｷﾞｸﾞｹﾞｺﾞｻﾞｼﾞｽﾞｾﾞｿﾞﾀﾞﾁﾞﾂﾞﾃﾞﾄﾞﾊﾞﾋﾞﾌﾞﾍﾞﾎﾞ";
   const std::u16string voiced_full = u"ガギグゲゴザジズゼゾダヂヅデドバビブベボ";
