@@ -481,7 +481,7 @@ int CEditData::TypeText(std::u16string_view text) {
   box_ = false;
   EndUndoSet();
   if (rc == 0 && one_char) {
-    typing_record_ = const_cast<CUndoRecord*>(undo_->current_record());
+    typing_record_ = undo_->current_record();
     typing_end_ = end;
   }
   return rc;

@@ -1,6 +1,5 @@
 #include "sqltext/keyword_file.h"
 
-#include "platform/codepage.h"
 #include "platform/utf16.h"
 #include "sqltext/sqltext_constants.h"
 
@@ -35,12 +34,6 @@ void ParseLine(std::u16string_view line, std::vector<KeywordLine>& out) {
 }
 
 }  // namespace
-
-std::u16string DecodeKeywordFileText(std::string_view bytes) {
-  if (bytes.starts_with("\xEF\xBB\xBF")) return utf8_to_utf16(bytes.substr(3));
-  if (is_valid_utf8(bytes)) return utf8_to_utf16(bytes);
-  return multibyte_to_wide(kCodePageAnsi, bytes);
-}
 
 std::vector<KeywordLine> ParseKeywordLines(std::u16string_view text) {
   std::vector<KeywordLine> out;

@@ -1,9 +1,9 @@
 #include "sqltext/str_token.h"
 
-#include <cstdio>
 #include <new>
 
 #include "platform/format.h"
+#include "platform/text_file.h"
 #include "platform/utf16.h"
 #include "sqltext/keyword_file.h"
 #include "sqltext/sqltext_constants.h"
@@ -269,28 +269,29 @@ void CStrToken::ClearKeywords() {
 }
 
 int CStrToken::InitDefaultKeyword(const std::filesystem::path& path, std::u16string* err) {
-  std::string bytes;
-  bool ok = false;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buf[65536];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
-    ok = !std::ferror(f);  // a folder opens but cannot be read
-    std::fclose(f);
-  }
-  if (!ok) {
+  kestrel::DecodedText file;
+  if (!kestrel::read_text_file(path, file)) {
     if (err) *err = kestrel::format(kFopenError, {kestrel::utf8_to_utf16(path.string())});
     return 1;
   }
-  return InitDefaultKeywordFromBytes(bytes, err);
+  return InitDefaultKeywordFromText(file.text, err);
 }
 
 int CStrToken::InitDefaultKeywordFromBytes(std::string_view bytes, std::u16string* err) {
+  try {
+    return InitDefaultKeywordFromText(kestrel::decode_text(bytes).text, err);
+  } catch (const std::bad_alloc&) {
+    if (err) *err = kScratchError;
+    return 1;
+  }
+}
+
+int CStrToken::InitDefaultKeywordFromText(std::u16string_view text, std::u16string* err) {
   // The file is read once and the new table built beside the old one, so a
   // failure anywhere leaves the keywords as they were.
   const char16_t* stage = kScratchError;
   try {
-    std::vector<kestrel::KeywordLine> lines = kestrel::ParseKeywordLines(kestrel::DecodeKeywordFileText(bytes));
+    std::vector<kestrel::KeywordLine> lines = kestrel::ParseKeywordLines(text);
     std::shared_ptr<const KeywordTable> old = DefaultKeywords();
     stage = kAllocKeywordsError;
     auto table = NewTable();

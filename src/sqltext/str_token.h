@@ -114,8 +114,9 @@ class CStrToken {
   // and adds its words to the default keywords. 0 on success; 1 with the
   // reason in *err, the keywords staying as they were.
   int InitDefaultKeyword(const std::filesystem::path& path, std::u16string* err);
-  // Same, from the file's bytes (the path only names it in messages).
+  // Same, from the file's bytes or its decoded text.
   int InitDefaultKeywordFromBytes(std::string_view bytes, std::u16string* err);
+  int InitDefaultKeywordFromText(std::u16string_view text, std::u16string* err);
 
   // Index of `word` in the active list, or -1; `kind` receives its kind.
   int32_t IsKeyword(std::u16string_view word, int32_t* kind = nullptr) const;

@@ -43,13 +43,26 @@ TEST(KeywordFile, ParsesWordsAndKinds) {
   }
 }
 
-TEST(KeywordFile, DecodesUtf8Cp932AndInvalidBytes) {
-  EXPECT_EQ(kestrel::DecodeKeywordFileText("\xEF\xBB\xBF" "abc"), u"abc");
-  EXPECT_EQ(kestrel::DecodeKeywordFileText("\xE7\xA4\xBE\xE5\x93\xA1"), u"社員");  // UTF-8
-  EXPECT_EQ(kestrel::DecodeKeywordFileText("\x8E\xD0\x88\xF5"), u"社員");          // CP932
-  std::u16string bad = kestrel::DecodeKeywordFileText("ok\n\xFF\xFF\n");
-  EXPECT_TRUE(bad.starts_with(u"ok\n"));
-  EXPECT_NE(bad.find(u'\xFFFD'), std::u16string::npos);
+TEST(KeywordFile, ReadsUtf8Cp932AndInvalidBytes) {
+  struct Case {
+    const char* bytes;
+    const char16_t* word;
+  } cases[] = {
+      {"\xEF\xBB\xBF" "abc,2", u"abc"},
+      {"\xE7\xA4\xBE\xE5\x93\xA1,2", u"社員"},  // UTF-8
+      {"\x8E\xD0\x88\xF5,2", u"社員"},            // CP932
+  };
+  for (const Case& c : cases) {
+    CSQLStrToken t;
+    ASSERT_EQ(Load(t, c.bytes), 0);
+    ASSERT_EQ(t.ActiveKeywords()->size(), 1u);
+    EXPECT_EQ(t.FindKeyword(c.word).entry().kind, 2) << c.bytes;
+  }
+  // Bytes that are neither: the line still loads, the bad bytes replaced.
+  CSQLStrToken t;
+  ASSERT_EQ(Load(t, "ok\n\xFF\xFF\n"), 0);
+  EXPECT_TRUE(t.FindKeyword(u"ok"));
+  EXPECT_EQ(t.ActiveKeywords()->size(), 2u);
 }
 
 TEST(KeywordFile, NulEndsTheLineText) {
