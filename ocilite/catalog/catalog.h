@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,7 +57,10 @@ struct OraError {
   bool ok() const { return code == 0; }
   explicit operator bool() const { return code != 0; }  // true when failed
 };
-OraError ora_error(int code, std::string_view detail = {});  // Oracle's text for `code`
+// Oracle's error for `code`, its "%s" places filled in order from `args`.
+OraError ora_error(int code, std::initializer_list<std::string_view> args = {});
+// The text of an error ocilite has no fixed message for (ORA-00600 style).
+OraError ora_internal(std::string_view detail);
 
 enum class LoginMode { normal, sysdba, sysoper };
 
