@@ -158,8 +158,14 @@ int oci_get_cursor_error_text(OciSession* s, OciCursor* c, OciMsgBuf msg) {
   OraText buf[1024] = {};
   fn.OCIErrorGet(s->err, 1, nullptr, &code, buf, sizeof buf, OCI_HTYPE_ERROR);
   buf[sizeof buf - 1] = 0;
+  // The parse error offset lives on the error handle (and, on newer
+  // clients, on the statement too).
   ub2 offset = 0;
-  if (c->stmt) fn.OCIAttrGet(c->stmt, OCI_HTYPE_STMT, &offset, nullptr, OCI_ATTR_PARSE_ERROR_OFFSET, s->err);
+  if (fn.OCIAttrGet(s->err, OCI_HTYPE_ERROR, &offset, nullptr, OCI_ATTR_PARSE_ERROR_OFFSET, s->err) != OCI_SUCCESS ||
+      offset == 0) {
+    offset = 0;
+    if (c->stmt) fn.OCIAttrGet(c->stmt, OCI_HTYPE_STMT, &offset, nullptr, OCI_ATTR_PARSE_ERROR_OFFSET, s->err);
+  }
   std::u16string text = kestrel::oci_mb_to_wide(reinterpret_cast<const char*>(buf));
   if (text.size() > static_cast<std::size_t>(kestrel::kOracleTextMax))
     text.resize(kestrel::safe_cut(text, kestrel::kOracleTextMax));

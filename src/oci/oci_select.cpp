@@ -7,6 +7,7 @@
 
 #include "oci/oci_cursor_p.h"
 #include "oci/oci_library.h"
+#include "oci/oci_special_columns.h"
 
 using kestrel::OciMsgBuf;
 using kestrel::oci_process;
@@ -30,25 +31,23 @@ std::size_t pool_estimate(const OciDataset& ds) {
 }
 
 // Converts rows [0, rows) of the cursor's fetch array into fresh records.
-int convert_batch(OciCursor* c, OciDataset* ds, int32_t rows, OciMsgBuf msg) {
+int convert_batch(OciSession* s, OciCursor* c, OciDataset* ds, int32_t rows, OciMsgBuf msg) {
   if (rows <= 0) return kestrel::kOciOk;
   unsigned char* block = ds->add_block(rows);
   if (!block) {
     msg.set(kestrel::kMsgNoMemory);
     return kestrel::kOciNoMemory;
   }
+  if (c->lob_count > 0 || c->object_count > 0) {
+    if (int rc = oci_lob_cell_texts(s, c, rows, msg); rc != kestrel::kOciOk) return rc;
+    if (int rc = oci8_set_dataset_object(s, c, ds, block, rows, msg); rc != kestrel::kOciOk) return rc;
+  }
   for (int32_t col = 0; col < ds->col_count; ++col) {
     const std::size_t ci = static_cast<std::size_t>(col);
     const OciColumnDesc& d = c->cols[ci];
     const std::size_t off = ds->col_offset[ci];
     const bool by_ptr = ds->by_pointer[ci];
-    if (d.kind != kestrel::kColumnOrdinary) {
-      // LOB, BFILE, object and REF cells get their texts from the LOB and
-      // object layer; until it has run they show empty.
-      for (int32_t r = 0; r < rows; ++r)
-        ds->set_pointer(block + static_cast<std::size_t>(r) * ds->row_size, col, kOciEmptyText);
-      continue;
-    }
+    if (d.kind != kestrel::kColumnOrdinary) continue;
     for (int32_t r = 0; r < rows; ++r) {
       unsigned char* record = block + static_cast<std::size_t>(r) * ds->row_size;
       if (c->ind[ci][r] == -1) {
@@ -115,7 +114,7 @@ int oci_cre_sel_cursor(OciSession* s, OciDataset* ds, std::u16string_view sql, i
   if (rc != kOciOk) return finish_error(s, c, ds, rc);
   for (;;) {
     if (progress) progress->post(kMsgIdProgressRows, static_cast<uintptr_t>(ds->row_count), 0);
-    rc = convert_batch(c, ds, c->rows_in_batch, msg);
+    rc = convert_batch(s, c, ds, c->rows_in_batch, msg);
     if (rc != kOciOk) return finish_error(s, c, ds, rc);
     if (c->end_of_data) break;
     if (detail::cancel_requested(cancel)) {
