@@ -86,6 +86,7 @@ int QtUiServices::message_box(std::u16string_view text, std::u16string_view titl
   on_ui_thread([&] {
     MessageBoxLayout l = message_box_layout(flags);
     QMessageBox box(l.icon, qtitle, qtext, l.buttons, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);  // texts such as "<BLOB 12kbyte>" are not markup
     box.setDefaultButton(l.default_button);
     box.exec();
     answer = windows_answer(static_cast<QMessageBox::StandardButton>(box.standardButton(box.clickedButton())), flags);
