@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -358,6 +359,100 @@ TEST(EditableGrid, HiddenKeyColumnsStayReadableButOutOfSight) {
   EXPECT_TRUE(g.IsDeleteRow(0));
   EXPECT_FALSE(g.IsColEditable(0, 2));
   EXPECT_EQ(g.ColWidthTableSize(), 2u);  // widths for the shown columns
+}
+
+}  // namespace
+}  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+// Random edits against a history of snapshots: after any mix of edits,
+// undo must give back exactly the state before each step, and redo the
+// state after it (texts, headers, changed bits and counters).
+TEST(EditableGrid, RandomEditsUndoAndRedoToExactSnapshots) {
+  std::mt19937 rng(20261206);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const char* texts[] = {"", "a", "b", "xy", "ｶﾞ", "Q\tR", "1\n2"};
+  auto g = make_grid({{"a", "b", "c"}, {"", "", ""}, {"d", "e", "f"}, {"g", "", "h"}});
+  auto state = [&] { return std::make_pair(dump(*g), counters(*g)); };
+  std::vector<decltype(state())> history{state()};
+  std::size_t at = 0;
+  int undos = 0, redos = 0, steps_made = 0;
+  for (int i = 0; i < 3000; ++i) {
+    const int rows = g->GetRowCnt();
+    const int op = pick(12);
+    if (op == 0 && at > 0) {
+      ASSERT_EQ(g->Undo(), 0);
+      --at;
+      ++undos;
+      ASSERT_EQ(state(), history[at]) << "undo at step " << i;
+      continue;
+    }
+    if ((op == 1 || op == 11) && at + 1 < history.size()) {
+      ASSERT_EQ(g->Redo(), 0);
+      ++at;
+      ++redos;
+      ASSERT_EQ(state(), history[at]) << "redo at step " << i;
+      continue;
+    }
+    const uint32_t seq = g->GetUndoData()->CurrentSeq();
+    const std::size_t steps = g->GetUndoData()->undo_steps();
+    if (rows > 0) g->SetCurCell(pick(rows), pick(3));
+    switch (op) {
+      case 2:
+      case 3:
+        if (rows > 0) g->UpdateData(pick(rows), pick(3), u16(texts[pick(7)]));
+        break;
+      case 4: g->InsertRows(pick(rows + 1) - 1, 1 + pick(3)); break;
+      case 5:
+        if (rows > 0) g->DeleteRow(pick(rows));
+        break;
+      case 6:
+        if (rows > 0) g->DeleteRows(pick(rows), pick(rows));
+        break;
+      case 7: g->DeleteNullRows(pick(2) == 1); break;
+      case 8:
+        if (rows > 0) {
+          g->SetSelection(pick(3), pick(rows), pick(3), pick(rows));
+          g->Paste(u16(std::string(texts[pick(7)]) + "\t" + texts[pick(7)]));
+          g->ClearSelection();
+        }
+        break;
+      case 9:
+        if (rows > 0) {
+          g->SetSelection(0, 0, 2, rows - 1);
+          pick(2) ? g->ToUpper() : g->ToZenkaku(true, true);
+          g->ClearSelection();
+        }
+        break;
+      case 10:
+        if (rows > 1) g->SwapRow(pick(rows), pick(rows));
+        break;
+      default:
+        if (rows > 0) g->InputSequence(pick(100), 1 + pick(3));
+        break;
+    }
+    const bool new_step = g->GetUndoData()->CurrentSeq() != seq || g->GetUndoData()->undo_steps() != steps;
+    if (new_step) {
+      history.resize(at + 1);
+      history.push_back(state());
+      ++at;
+      ++steps_made;
+      ASSERT_FALSE(g->CanRedo());
+    } else {
+      ASSERT_EQ(state(), history[at]) << "an operation that left no step changed the grid, op " << op;
+    }
+  }
+  // The mix really exercised the history.
+  EXPECT_GT(steps_made, 1000);
+  EXPECT_GT(undos, 100);
+  EXPECT_GT(redos, 30);
+  while (at > 0) {
+    ASSERT_EQ(g->Undo(), 0);
+    --at;
+    ASSERT_EQ(state(), history[at]);
+  }
 }
 
 }  // namespace
