@@ -14,8 +14,14 @@ namespace {
 
 constexpr uint16_t kNational = 2;
 
+// Clients report a NUMBER without precision as precision 0, scale -127, and
+// a FLOAT(p) as precision p, scale -127: -127 marks "no decimal scale", it is
+// not a scale to widen the text by.
+constexpr int kFloatScale = -127;
+
 uint32_t number_width(int precision, int scale, int default_precision) {
   int p = precision != 0 ? precision : default_precision;
+  if (scale == kFloatScale) return static_cast<uint32_t>(p + 3);
   if (scale < 0) return static_cast<uint32_t>(p + 3 - scale);
   if (scale > p) return static_cast<uint32_t>(scale + 3);
   return static_cast<uint32_t>(p + 3);
@@ -120,9 +126,9 @@ void oci_get_type_name(const OciColumnDesc& d, std::u16string* name, std::u16str
       break;
     case 96: n = u"CHAR"; len = to_u16(d.data_size); break;
     case 2:
-      n = d.scale == -127 ? u"FLOAT" : u"NUMBER";
+      n = d.scale == kestrel::kFloatScale && d.precision != 0 ? u"FLOAT" : u"NUMBER";
       if (d.precision == 0) len.clear();
-      else if (d.scale == 0) len = to_u16(d.precision);
+      else if (d.scale == 0 || d.scale == kestrel::kFloatScale) len = to_u16(d.precision);
       else len = format(u"%d,%d", {d.precision, d.scale});
       break;
     case 4: n = u"FLOAT"; len = to_u16(d.precision); break;

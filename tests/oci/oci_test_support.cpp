@@ -1,5 +1,7 @@
 #include "oci_test_support.h"
 
+#include <cstdlib>
+
 #include "platform/client_text.h"
 
 namespace kestrel::testing {
@@ -22,6 +24,7 @@ std::filesystem::path fake_library(const std::string& variant) {
 }
 
 std::filesystem::path ocilite_library() {
+  if (const char* env = std::getenv("KESTREL_TEST_OCILITE_LIB"); env && *env) return env;
 #ifdef KESTREL_OCILITE_PATH
   std::filesystem::path p(KESTREL_OCILITE_PATH);
   if (std::filesystem::exists(p)) return p;
@@ -30,6 +33,7 @@ std::filesystem::path ocilite_library() {
 }
 
 std::filesystem::path ocilite_tool() {
+  if (const char* env = std::getenv("KESTREL_TEST_OCILITE_TOOL"); env && *env) return env;
 #ifdef KESTREL_OCILITE_TOOL
   std::filesystem::path p(KESTREL_OCILITE_TOOL);
   if (std::filesystem::exists(p)) return p;

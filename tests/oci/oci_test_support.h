@@ -17,7 +17,8 @@ void reset_oci_process();
 
 std::filesystem::path fake_library(const std::string& variant);
 
-// The stand-in client library, or empty when this build has none yet.
+// The stand-in client library, or empty when this build has none yet
+// (KESTREL_TEST_OCILITE_LIB / KESTREL_TEST_OCILITE_TOOL point elsewhere).
 std::filesystem::path ocilite_library();
 std::filesystem::path ocilite_tool();
 
