@@ -210,16 +210,19 @@ void mark_phase(Interp& sc, Cell* a, Cell* b) {
   mark_roots(sc, a, b);
 }
 
-// Sweeps cells [from, end of heap): live cells lose their mark, dead ones
-// are finalised.
-void sweep_rest(Interp& sc, int seg, Cell* from, bool count_live) {
+// Sweeps cells [from, end of heap). Before a mark phase the marks left
+// from the last cycle are cleared (dead cells are finalised on the way);
+// after one, dead cells are finalised and live cells keep their marks for
+// the lazy scan, which clears them as it passes and counts them live.
+enum class SweepMode { ClearMarks, FreeDead };
+
+void sweep_rest(Interp& sc, int seg, Cell* from, SweepMode mode) {
   for (int s = seg; s <= sc.last_segment; ++s) {
     Cell* c = s == seg ? from : sc.segments[s];
     Cell* end = sc.segments[s] + sc.segment_cells[s];
     for (; c < end; ++c) {
       if (c->flag & kMarkFlag) {
-        c->flag &= ~kMarkFlag;
-        if (count_live) ++sc.live_cells;
+        if (mode == SweepMode::ClearMarks) c->flag &= ~kMarkFlag;
       } else if (c->flag != 0) {
         finalize(sc, c);
       }
@@ -285,12 +288,9 @@ void heap_destroy(Interp& sc) {
 void full_collect(Interp& sc, Cell* a, Cell* b) {
   // Marks left from the previous cycle ahead of the cursor must go first,
   // or the new mark would stop at them.
-  sweep_rest(sc, sc.alloc_segment, sc.alloc_cursor, false);
+  sweep_rest(sc, sc.alloc_segment, sc.alloc_cursor, SweepMode::ClearMarks);
   mark_phase(sc, a, b);
-  sweep_rest(sc, 0, sc.segments[0], true);
-  sc.alloc_segment = 0;
-  sc.alloc_cursor = sc.segments[0];
-  sc.alloc_end = sc.segments[0] + sc.segment_cells[0];
+  sweep_rest(sc, 0, sc.segments[0], SweepMode::FreeDead);
 }
 
 Cell* get_cell(Interp& sc, Cell* a, Cell* b) {
@@ -300,7 +300,10 @@ Cell* get_cell(Interp& sc, Cell* a, Cell* b) {
   }
   Cell* c = lazy_scan(sc);
   if (!c) {
-    if (sc.inhibit_gc == 0 && sc.total_cells - sc.live_cells > sc.total_cells / 2) {
+    // The live count is that of the last mark; when the heap cannot grow
+    // any more a fresh mark decides instead.
+    bool at_limit = sc.last_segment + 1 >= static_cast<int>(kMaxSegments);
+    if (sc.inhibit_gc == 0 && (at_limit || sc.total_cells - sc.live_cells > sc.total_cells / 2)) {
       mark_phase(sc, a, b);
       c = lazy_scan(sc);
     }

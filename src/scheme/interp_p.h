@@ -302,6 +302,10 @@ bool regexp_icase(const RegexpData* r);
 // the message and returns nullptr.
 Cell* mk_regexp(Interp& sc, std::u16string_view pattern, bool icase, std::u16string* error);
 
+// builtins_system.cpp: splits a win-exec command line into words as a
+// POSIX shell would, without expanding anything.
+std::vector<std::string> split_command_line(std::u16string_view line);
+
 // Subr type-check descriptions.
 std::u16string_view type_description(char code);
 

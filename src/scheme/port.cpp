@@ -265,10 +265,12 @@ int32_t port_get(PortData* p) {
   return static_cast<int32_t>(c);
 }
 
+// Drops what is left of the current line, as a terminal user expects after
+// an error; later lines already buffered (piped input) are kept.
 void port_discard_input(PortData* p) {
-  if (!(p->flags & kPortInput)) return;
-  p->buf.clear();
-  p->pos = 0;
+  if (!(p->flags & kPortInput) || (p->flags & kPortClosed)) return;
+  std::size_t nl = p->buf.find(u'\n', p->pos);
+  p->pos = nl == std::u16string::npos ? p->buf.size() : nl + 1;
 }
 
 }  // namespace kestrel::scheme

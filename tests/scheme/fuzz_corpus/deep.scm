@@ -1,0 +1,1 @@
+(((((((((((((((((((((((((( (call/cc (lambda (k) (k 1 2))) (let loop () (loop))

@@ -1,0 +1,1 @@
+(define-macro (m . x) `(list ,@x)) (m 1 2) (macroexpand (quote (m 3))) (string->regexp "(")

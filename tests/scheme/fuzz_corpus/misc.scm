@@ -1,0 +1,1 @@
+(let-optionals (list 1) ((a 2) (b 3)) (list a b)) (hash-table-put! (make-hash-table (quote string=?)) 1 2)

@@ -1,0 +1,1 @@
+#| nested #| comment |# |# #\x #\space "str\"ing" #/a\/b/i #x1F #o7 #y

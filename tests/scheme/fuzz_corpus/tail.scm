@@ -1,0 +1,1 @@
+(define (f x) (if (< x 1) x (f (- x 1)))) (f 10)
