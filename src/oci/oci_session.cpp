@@ -2,7 +2,6 @@
 // log of one session.
 #include "oci/oci_session.h"
 
-#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "oci/oci_codes.h"
 #include "oci/oci_cursor.h"
 #include "oci/oci_library.h"
+#include "platform/local_time.h"
 #include "platform/utf16.h"
 
 using kestrel::OciMsgBuf;
@@ -46,14 +46,7 @@ ub4 session_mode(uint32_t login_mode) {
 }  // namespace
 
 namespace kestrel {
-std::u16string oci_log_time_line() {
-  std::time_t now = std::time(nullptr);
-  char buf[64] = {};
-  ctime_r(&now, buf);
-  std::string t(buf);
-  while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
-  return u"--- " + utf8_to_utf16(t) + u"\n";
-}
+std::u16string oci_log_time_line() { return format(u"--- %s\n", {ctime_now()}); }
 }  // namespace kestrel
 
 void oci_write_log(const OciSession* s, std::u16string_view format, std::initializer_list<kestrel::FormatArg> args) {

@@ -3,7 +3,11 @@
 // and talks to it only through the Oracle layer.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -118,6 +122,28 @@ TEST_F(OciliteTest, WrongPasswordGivesOracleTextAndLogsTheHeader) {
   EXPECT_NE(message().find("ORA-01017"), std::string::npos) << message();
   std::string log = tmp_.read("error.log");
   EXPECT_NE(log.find("\n---\nerror in oci_login2:\n user:SCOTT tns:" + db_.string() + "\n"), std::string::npos) << log;
+}
+
+TEST_F(OciliteTest, ExpiringPasswordLogsInWithTheWarning) {
+  if (!tool("user add " + shell_quote(db_.string()) + " SOON SOON --expires=5"))
+    GTEST_SKIP() << "the tool cannot make an expiring password";
+  int warning = 0;
+  ASSERT_EQ(login(u"SOON", u"SOON", &warning), kOciOk) << message();
+  EXPECT_EQ(warning, 1);
+  EXPECT_NE(message().find("ORA-28002"), std::string::npos) << message();
+  EXPECT_EQ(value(u"select user from dual"), u"SOON");
+}
+
+TEST_F(OciliteTest, EmptyUserAndPasswordUseExternalCredentials) {
+  struct passwd* pw = getpwuid(getuid());
+  ASSERT_NE(pw, nullptr);
+  std::string os_user = pw->pw_name;
+  if (!std::getenv("USER")) setenv("USER", pw->pw_name, 1);
+  for (char& ch : os_user) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  if (!tool("user add " + shell_quote(db_.string()) + " " + shell_quote(os_user) + " X --external"))
+    GTEST_SKIP() << "the tool cannot make an external user";
+  ASSERT_EQ(login(u"", u""), kOciOk) << message();
+  EXPECT_EQ(value(u"select user from dual"), utf8_to_utf16(os_user));
 }
 
 TEST_F(OciliteTest, EveryOrdinaryTypeFetchesAsText) {
