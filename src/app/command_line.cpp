@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include <cstring>
+#include <string>
+
 #include "app/app_settings.h"
 #include "platform/utf16.h"
 
@@ -33,6 +36,24 @@ void split_logon_value(std::u16string_view value, CommandLine& out) {
     rest = rest.substr(at);
   }
   out.tns = std::u16string(rest.substr(1));
+}
+
+void hide_logon_password(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    char* arg = argv[i];
+    if (!arg) continue;
+    char* logon = std::strstr(arg, "LOGON=");
+    if (!logon) continue;
+    char* value = logon + 6;
+    std::size_t len = std::strcspn(value, " \t");
+    std::string_view v(value, len);
+    if (std::size_t s = v.find(":OCI7"); s != std::string_view::npos && s + 5 == v.size()) v.remove_suffix(5);
+    std::size_t sep = v.find_first_of("/@");
+    if (sep == std::string_view::npos || v[sep] != '/') continue;
+    std::size_t end = v.find('@', sep + 1);
+    if (end == std::string_view::npos) end = v.size();
+    for (std::size_t k = sep + 1; k < end; ++k) value[k] = '*';
+  }
 }
 
 CommandLine parse_command_line(const std::vector<std::u16string>& args, const FontFamilyCheck& font_exists) {

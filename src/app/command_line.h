@@ -39,6 +39,10 @@ using FontFamilyCheck = std::function<bool(std::u16string_view face)>;
 // path starts with '/', so '/' does not mark an option here).
 CommandLine parse_command_line(const std::vector<std::u16string>& args, const FontFamilyCheck& font_exists);
 
+// Overwrites the password of a LOGON= argument with '*' in the process's own
+// argument memory (what ps and /proc/<pid>/cmdline show), once parsed.
+void hide_logon_password(int argc, char** argv);
+
 // Splits a LOGON= value (without "LOGON=") into its parts.
 void split_logon_value(std::u16string_view value, CommandLine& out);
 

@@ -70,6 +70,7 @@ CTernApp::CTernApp(int& argc, char** argv, std::filesystem::path program_folder)
     : program_folder_(std::move(program_folder)),
       args_(arguments_after_program(argc, argv)),
       store_(program_folder_) {
+  hide_logon_password(argc, argv);  // before Qt copies the arguments
   if (!QCoreApplication::instance()) owned_app_ = std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
   ui_services_ = std::make_unique<QtUiServices>();

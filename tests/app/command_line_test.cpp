@@ -99,3 +99,29 @@ TEST(CommandLine, FontOption) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(CommandLine, LogonPasswordIsHiddenInTheArgumentMemory) {
+  struct Case {
+    const char* arg;
+    const char* hidden;
+  } cases[] = {
+      {"LOGON=scott/tiger@orcl", "LOGON=scott/*****@orcl"},
+      {"LOGON=scott/tiger", "LOGON=scott/*****"},
+      {"LOGON=scott/tiger:OCI7", "LOGON=scott/*****:OCI7"},
+      {"LOGON=scott@orcl", "LOGON=scott@orcl"},
+      {"LOGON=/", "LOGON=/"},
+      {"query.kst", "query.kst"},
+  };
+  for (const Case& c : cases) {
+    std::string prog = "kestrel", arg = c.arg;
+    char* argv[] = {prog.data(), arg.data(), nullptr};
+    hide_logon_password(2, argv);
+    EXPECT_EQ(arg, c.hidden);
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
