@@ -1,0 +1,214 @@
+// Entry points that exist so that clients find every name they look up,
+// but whose features (LOB locators, BFILEs, object types, the OCI7 cursor
+// interface) this version of ocilite does not offer yet. Each fails cleanly
+// with ORA-03001 naming the call; none touches its output arguments
+// beyond the error record.
+#include <cstring>
+
+#include "engine_error.h"
+#include "oci_handles_p.h"
+#include "ora_format.h"
+#include "oracle_number.h"
+
+using namespace ocilite;
+
+namespace {
+
+sword unavailable(void* errhp, const char* call) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!err) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  return record_error(err, OraError{ora::kUnimplemented, std::string("ORA-03001: unimplemented feature: ") + call +
+                                                          " is not available in this version of ocilite"});
+}
+
+// OCI7: the error goes into the cursor or logon data area.
+sword unavailable7(Cda_Def* cda) {
+  if (cda) {
+    cda->rc = ora::kUnimplemented;
+    cda->v2_rc = -ora::kUnimplemented;
+    cda->rpc = 0;
+  }
+  return -1;
+}
+
+}  // namespace
+
+extern "C" {
+
+// ---- LOBs and BFILEs ----
+sword OCILobRead(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*, ub4, void*, ub4, void*, OCICallbackLobRead, ub2, ub1) { return unavailable(e, "OCILobRead"); }
+sword OCILobRead2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8*, ub8*, ub8, void*, ub8, ub1, void*, OCICallbackLobRead2, ub2, ub1) { return unavailable(e, "OCILobRead2"); }
+sword OCILobWrite(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*, ub4, void*, ub4, ub1, void*, OCICallbackLobWrite, ub2, ub1) { return unavailable(e, "OCILobWrite"); }
+sword OCILobWrite2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8*, ub8*, ub8, void*, ub8, ub1, void*, OCICallbackLobWrite2, ub2, ub1) { return unavailable(e, "OCILobWrite2"); }
+sword OCILobTrim(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4) { return unavailable(e, "OCILobTrim"); }
+sword OCILobTrim2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8) { return unavailable(e, "OCILobTrim2"); }
+sword OCILobGetLength(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*) { return unavailable(e, "OCILobGetLength"); }
+sword OCILobGetLength2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8*) { return unavailable(e, "OCILobGetLength2"); }
+sword OCILobOpen(OCISvcCtx*, OCIError* e, OCILobLocator*, ub1) { return unavailable(e, "OCILobOpen"); }
+sword OCILobClose(OCISvcCtx*, OCIError* e, OCILobLocator*) { return unavailable(e, "OCILobClose"); }
+sword OCILobIsOpen(OCISvcCtx*, OCIError* e, OCILobLocator*, boolean*) { return unavailable(e, "OCILobIsOpen"); }
+sword OCILobLocatorAssign(OCISvcCtx*, OCIError* e, const OCILobLocator*, OCILobLocator**) { return unavailable(e, "OCILobLocatorAssign"); }
+sword OCILobAssign(OCIEnv*, OCIError* e, const OCILobLocator*, OCILobLocator**) { return unavailable(e, "OCILobAssign"); }
+sword OCILobIsTemporary(OCIEnv*, OCIError* e, OCILobLocator*, boolean*) { return unavailable(e, "OCILobIsTemporary"); }
+sword OCILobCreateTemporary(OCISvcCtx*, OCIError* e, OCILobLocator*, ub2, ub1, ub1, boolean, OCIDuration) { return unavailable(e, "OCILobCreateTemporary"); }
+sword OCILobFreeTemporary(OCISvcCtx*, OCIError* e, OCILobLocator*) { return unavailable(e, "OCILobFreeTemporary"); }
+sword OCILobCharSetForm(OCIEnv*, OCIError* e, const OCILobLocator*, ub1*) { return unavailable(e, "OCILobCharSetForm"); }
+sword OCILobCharSetId(OCIEnv*, OCIError* e, const OCILobLocator*, ub2*) { return unavailable(e, "OCILobCharSetId"); }
+sword OCILobFileGetName(OCIEnv*, OCIError* e, const OCILobLocator*, OraText*, ub2*, OraText*, ub2*) { return unavailable(e, "OCILobFileGetName"); }
+sword OCILobFileSetName(OCIEnv*, OCIError* e, OCILobLocator**, const OraText*, ub2, const OraText*, ub2) { return unavailable(e, "OCILobFileSetName"); }
+sword OCILobFileOpen(OCISvcCtx*, OCIError* e, OCILobLocator*, ub1) { return unavailable(e, "OCILobFileOpen"); }
+sword OCILobFileClose(OCISvcCtx*, OCIError* e, OCILobLocator*) { return unavailable(e, "OCILobFileClose"); }
+sword OCILobFileExists(OCISvcCtx*, OCIError* e, OCILobLocator*, boolean*) { return unavailable(e, "OCILobFileExists"); }
+sword OCILobGetChunkSize(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*) { return unavailable(e, "OCILobGetChunkSize"); }
+sword OCILobLoadFromFile(OCISvcCtx*, OCIError* e, OCILobLocator*, OCILobLocator*, ub4, ub4, ub4) { return unavailable(e, "OCILobLoadFromFile"); }
+
+// ---- describe, objects, collections ----
+sword OCIDescribeAny(OCISvcCtx*, OCIError* e, void*, ub4, ub1, ub1, ub1, OCIDescribe*) { return unavailable(e, "OCIDescribeAny"); }
+sword OCIDefineObject(OCIDefine*, OCIError* e, const OCIType*, void**, ub4*, void**, ub4*) { return unavailable(e, "OCIDefineObject"); }
+sword OCITypeByName(OCIEnv*, OCIError* e, const OCISvcCtx*, const OraText*, ub4, const OraText*, ub4, const OraText*, ub4, OCIDuration, OCITypeGetOpt, OCIType**) { return unavailable(e, "OCITypeByName"); }
+sword OCITypeByRef(OCIEnv*, OCIError* e, const OCIRef*, OCIDuration, OCITypeGetOpt, OCIType**) { return unavailable(e, "OCITypeByRef"); }
+sword OCIObjectNew(OCIEnv*, OCIError* e, const OCISvcCtx*, OCITypeCode, OCIType*, void*, OCIDuration, boolean, void**) { return unavailable(e, "OCIObjectNew"); }
+sword OCIObjectPin(OCIEnv*, OCIError* e, OCIRef*, OCIComplexObject*, OCIPinOpt, OCIDuration, OCILockOpt, void**) { return unavailable(e, "OCIObjectPin"); }
+sword OCIObjectUnpin(OCIEnv*, OCIError* e, void*) { return unavailable(e, "OCIObjectUnpin"); }
+sword OCIObjectFree(OCIEnv*, OCIError* e, void*, ub2) { return unavailable(e, "OCIObjectFree"); }
+sword OCIObjectGetAttr(OCIEnv*, OCIError* e, void*, void*, OCIType*, const OraText**, const ub4*, ub4, const ub4*, ub4, OCIInd*, void**, void**, OCIType**) { return unavailable(e, "OCIObjectGetAttr"); }
+sword OCIRefToHex(OCIEnv*, OCIError* e, const OCIRef*, OraText*, ub4*) { return unavailable(e, "OCIRefToHex"); }
+ub4 OCIRefHexSize(OCIEnv*, const OCIRef*) { return 0; }
+sword OCIIterCreate(OCIEnv*, OCIError* e, const OCIColl*, OCIIter**) { return unavailable(e, "OCIIterCreate"); }
+sword OCIIterNext(OCIEnv*, OCIError* e, OCIIter*, void**, void**, boolean*) { return unavailable(e, "OCIIterNext"); }
+sword OCIIterDelete(OCIEnv*, OCIError* e, OCIIter**) { return unavailable(e, "OCIIterDelete"); }
+sword OCITableFirst(OCIEnv*, OCIError* e, const OCITable*, sb4*) { return unavailable(e, "OCITableFirst"); }
+sword OCITableNext(OCIEnv*, OCIError* e, sb4, const OCITable*, sb4*, boolean*) { return unavailable(e, "OCITableNext"); }
+sword OCITableSize(OCIEnv*, OCIError* e, const OCITable*, sb4*) { return unavailable(e, "OCITableSize"); }
+sword OCICollSize(OCIEnv*, OCIError* e, const OCIColl*, sb4*) { return unavailable(e, "OCICollSize"); }
+sword OCICollGetElem(OCIEnv*, OCIError* e, const OCIColl*, sb4, boolean*, void**, void**) { return unavailable(e, "OCICollGetElem"); }
+OraText* OCIStringPtr(OCIEnv*, const OCIString*) { return nullptr; }
+ub4 OCIStringSize(OCIEnv*, const OCIString*) { return 0; }
+ub1* OCIRawPtr(OCIEnv*, const OCIRaw*) { return nullptr; }
+ub4 OCIRawSize(OCIEnv*, const OCIRaw*) { return 0; }
+
+// ---- date/time and number conversions ----
+sword OCIDateTimeToText(void*, OCIError* e, const OCIDateTime*, const OraText*, ub1, ub1, const OraText*, size_t, ub4*, OraText*) { return unavailable(e, "OCIDateTimeToText"); }
+sword OCIDateTimeFromText(void*, OCIError* e, const OraText*, size_t, const OraText*, ub1, const OraText*, size_t, OCIDateTime*) { return unavailable(e, "OCIDateTimeFromText"); }
+sword OCIIntervalToText(void*, OCIError* e, const OCIInterval*, ub1, ub1, OraText*, size_t, size_t*) { return unavailable(e, "OCIIntervalToText"); }
+
+sword OCIDateToText(OCIError* errhp, const OCIDate* date, const OraText* fmt, ub1 fmt_length, const OraText*, ub4,
+                    ub4* buf_size, OraText* buf) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!err || !date || !buf_size) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  OraDateTime dt;
+  dt.year = date->OCIDateYYYY;
+  dt.month = date->OCIDateMM;
+  dt.day = date->OCIDateDD;
+  dt.hour = date->OCIDateTime.OCITimeHH;
+  dt.minute = date->OCIDateTime.OCITimeMI;
+  dt.second = date->OCIDateTime.OCITimeSS;
+  std::string f = fmt && fmt_length ? std::string(reinterpret_cast<const char*>(fmt), fmt_length) : "DD-MON-YY";
+  auto text = format_date(dt, f);
+  if (!text) return record_error(err, engine_error(1821));
+  if (text->size() > *buf_size) return record_error(err, OraError{1877, "ORA-01877: string is too long for internal buffer"});
+  if (buf) std::memcpy(buf, text->data(), text->size());
+  *buf_size = static_cast<ub4>(text->size());
+  return OCI_SUCCESS;
+}
+
+sword OCINumberToReal(OCIError* errhp, const OCINumber* number, uword rsl_length, void* rsl) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!err || !number || !rsl) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  auto n = decode_oracle_number(number->OCINumberPart + 1, number->OCINumberPart[0]);
+  if (!n) return record_error(err, engine_error(ora::kInvalidNumber));
+  double d = n->is_int ? static_cast<double>(n->i) : n->d;
+  if (rsl_length == sizeof(float)) {
+    float f = static_cast<float>(d);
+    std::memcpy(rsl, &f, sizeof f);
+  } else if (rsl_length == sizeof(double)) {
+    std::memcpy(rsl, &d, sizeof d);
+  } else {
+    long double ld = d;
+    std::memcpy(rsl, &ld, sizeof ld);
+  }
+  return OCI_SUCCESS;
+}
+
+sword OCINumberToInt(OCIError* errhp, const OCINumber* number, uword rsl_length, uword rsl_flag, void* rsl) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!err || !number || !rsl) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  auto n = decode_oracle_number(number->OCINumberPart + 1, number->OCINumberPart[0]);
+  if (!n) return record_error(err, engine_error(ora::kInvalidNumber));
+  int64_t v = n->is_int ? n->i : static_cast<int64_t>(n->d);
+  if (rsl_flag == OCI_NUMBER_UNSIGNED && v < 0) return record_error(err, OraError{22054, "ORA-22054: underflow error"});
+  switch (rsl_length) {
+    case 1: { sb1 x = static_cast<sb1>(v); std::memcpy(rsl, &x, 1); break; }
+    case 2: { sb2 x = static_cast<sb2>(v); std::memcpy(rsl, &x, 2); break; }
+    case 4: { sb4 x = static_cast<sb4>(v); std::memcpy(rsl, &x, 4); break; }
+    case 8: std::memcpy(rsl, &v, 8); break;
+    default: return record_error(err, OraError{22053, "ORA-22053: overflow error"});
+  }
+  return OCI_SUCCESS;
+}
+
+sword OCINumberToText(OCIError* errhp, const OCINumber* number, const OraText* fmt, ub4 fmt_length, const OraText*, ub4,
+                      ub4* buf_size, OraText* buf) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!err || !number || !buf_size) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  auto n = decode_oracle_number(number->OCINumberPart + 1, number->OCINumberPart[0]);
+  if (!n) return record_error(err, engine_error(ora::kInvalidNumber));
+  std::string text = number_to_text(*n);
+  if (fmt && fmt_length) {
+    auto f = format_number(*n, std::string(reinterpret_cast<const char*>(fmt), fmt_length));
+    if (!f) return record_error(err, OraError{1481, "ORA-01481: invalid number format model"});
+    text = *f;
+  }
+  if (text.size() > *buf_size) return record_error(err, OraError{22065, "ORA-22065: number to text translation for the given format causes overflow"});
+  if (buf) std::memcpy(buf, text.data(), text.size());
+  *buf_size = static_cast<ub4>(text.size());
+  return OCI_SUCCESS;
+}
+
+// ---- OCI7 interoperability and the OCI7 calls ----
+sword OCISvcCtxToLda(OCISvcCtx*, OCIError* e, Lda_Def*) { return unavailable(e, "OCISvcCtxToLda"); }
+sword OCILdaToSvcCtx(OCISvcCtx**, OCIError* e, Lda_Def*) { return unavailable(e, "OCILdaToSvcCtx"); }
+
+sword olog(Lda_Def* lda, ub1*, OraText*, sword, OraText*, sword, OraText*, sword, ub4) { return unavailable7(lda); }
+sword ologof(Lda_Def* lda) { return unavailable7(lda); }
+sword oopen(Cda_Def* c, Lda_Def*, OraText*, sword, sword, OraText*, sword) { return unavailable7(c); }
+sword oparse(Cda_Def* c, OraText*, sb4, sword, ub4) { return unavailable7(c); }
+sword oexec(Cda_Def* c) { return unavailable7(c); }
+sword oexfet(Cda_Def* c, ub4, sword, sword) { return unavailable7(c); }
+sword odefin(Cda_Def* c, sword, ub1*, sword, sword, sword, sb2*, OraText*, sword, sword, ub2*, ub2*) { return unavailable7(c); }
+sword obndra(Cda_Def* c, OraText*, sword, ub1*, sword, sword, sword, sb2*, ub2*, ub2*, ub4, ub4*, OraText*, sword, sword) { return unavailable7(c); }
+sword obndrv(Cda_Def* c, OraText*, sword, ub1*, sword, sword, sword, sb2*, OraText*, sword, sword) { return unavailable7(c); }
+sword ofetch(Cda_Def* c) { return unavailable7(c); }
+sword ofen(Cda_Def* c, sword) { return unavailable7(c); }
+sword oclose(Cda_Def* c) { return unavailable7(c); }
+sword ocom(Lda_Def* l) { return unavailable7(l); }
+sword orol(Lda_Def* l) { return unavailable7(l); }
+sword ocof(Lda_Def* l) { return unavailable7(l); }
+sword ocon(Lda_Def* l) { return unavailable7(l); }
+sword obreak(Lda_Def* l) { return unavailable7(l); }
+sword odescr(Cda_Def* c, sword, sb4*, sb2*, sb1*, sb4*, sb4*, sb2*, sb2*, sb2*) { return unavailable7(c); }
+sword oflng(Cda_Def* c, sword, ub1*, sb4, sword, ub4*, sb4) { return unavailable7(c); }
+sword opinit(ub4) { return 0; }
+sword orlon(Lda_Def* l, ub1*, OraText*, sword, OraText*, sword, sword) { return unavailable7(l); }
+sword oexn(Cda_Def* c, sword, sword) { return unavailable7(c); }
+sword ocan(Cda_Def* c) { return unavailable7(c); }
+sword onbset(Lda_Def* l) { return unavailable7(l); }
+sword onbclr(Lda_Def* l) { return unavailable7(l); }
+sword onbtst(Lda_Def*) { return 3129; }
+
+sword oerhms(Lda_Def*, sb2 rcode, OraText* buf, sword bufsiz) {
+  if (!buf || bufsiz <= 0) return 0;
+  OraError e = engine_error(rcode < 0 ? -rcode : rcode);
+  std::string text = e.text + "\n";
+  size_t n = std::min<size_t>(text.size(), static_cast<size_t>(bufsiz) - 1);
+  std::memcpy(buf, text.data(), n);
+  buf[n] = 0;
+  return static_cast<sword>(n);
+}
+
+}  // extern "C"

@@ -1,0 +1,405 @@
+#include "session.h"
+
+#include <dlfcn.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "engine_error.h"
+#include "sql_functions.h"
+
+namespace ocilite {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string upper(std::string_view s) {
+  std::string o(s);
+  for (char& c : o) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return o;
+}
+
+std::string trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+fs::path library_folder() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&resolve_connect_string), &info) && info.dli_fname) {
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(fs::path(info.dli_fname), ec);
+    return p.parent_path();
+  }
+  return fs::current_path();
+}
+
+std::string key(std::string_view owner, std::string_view name) {
+  std::string k = upper(owner);
+  k += '.';
+  k += upper(name);
+  return k;
+}
+
+}  // namespace
+
+const TableColumn* TableInfo::find(std::string_view column) const {
+  for (const auto& c : columns)
+    if (upper(c.name) == upper(column)) return &c;
+  return nullptr;
+}
+
+OraError resolve_connect_string(std::string_view connect_in, fs::path& folder) {
+  std::string connect = trim(connect_in);
+  std::error_code ec;
+  if (connect.empty()) {
+    const char* env = std::getenv("KESTREL_DB");
+    if (env && *env) {
+      folder = env;
+      return {};
+    }
+    folder = library_folder().parent_path() / "demo";
+    return {};
+  }
+  if (fs::is_directory(fs::path(connect), ec)) {
+    folder = fs::path(connect);
+    return {};
+  }
+  const char* tns = std::getenv("TNS_ADMIN");
+  if (tns && *tns) {
+    fs::path ora = fs::path(tns) / "ocilite.ora";
+    std::ifstream in(ora);
+    std::string line;
+    while (std::getline(in, line)) {
+      size_t hash = line.find('#');
+      if (hash != std::string::npos) line.erase(hash);
+      size_t eq = line.find('=');
+      if (eq == std::string::npos) continue;
+      if (upper(trim(line.substr(0, eq))) != upper(connect)) continue;
+      fs::path target = trim(line.substr(eq + 1));
+      if (target.is_relative()) target = fs::path(tns) / target;
+      folder = target;
+      return {};
+    }
+  }
+  return engine_error(ora::kTnsResolve);
+}
+
+OraError open_catalog(const fs::path& folder, std::shared_ptr<Catalog>& out) {
+  static std::mutex mutex;
+  static std::map<std::string, std::weak_ptr<Catalog>> open;
+  std::error_code ec;
+  std::string k = fs::weakly_canonical(folder, ec).string();
+  std::lock_guard lock(mutex);
+  if (auto it = open.find(k); it != open.end()) {
+    if (auto cat = it->second.lock()) {
+      out = cat;
+      return {};
+    }
+  }
+  OraError err = Catalog::open(folder, out);
+  if (err) return err;
+  open[k] = out;
+  return {};
+}
+
+Session::~Session() {
+  if (db_) {
+    if (in_txn_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db_);
+  }
+}
+
+OraError Session::open(std::shared_ptr<Catalog> catalog, std::string_view user, std::string_view password,
+                       LoginMode mode, std::unique_ptr<Session>& out, OraError& warning) {
+  const char* os_user = std::getenv("USER");
+  if (!os_user) os_user = std::getenv("LOGNAME");
+  LoginResult login = catalog->check_login(user, password, mode, os_user ? os_user : "");
+  if (login.error && !login.password_expiring) return login.error;
+  if (login.password_expiring) warning = login.error;
+  std::unique_ptr<Session> s(new Session());
+  s->catalog_ = std::move(catalog);
+  s->user_ = login.user;
+  s->schema_ = login.user;
+  s->nls_ = NlsSettings::from_environment();
+  int rc = sqlite3_open_v2(":memory:", &s->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
+  if (rc != SQLITE_OK) return ora_internal("cannot open a connection");
+  sqlite3_extended_result_codes(s->db_, 1);
+  // "NAME" must never fall back to a string literal when no column matches.
+  sqlite3_db_config(s->db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(s->db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  if (OraError e = s->catalog_->attach_all(s->db_, s->user_)) return e;
+  sqlite3_exec(s->db_, "PRAGMA foreign_keys=ON; PRAGMA case_sensitive_like=ON", nullptr, nullptr, nullptr);
+  Session* raw = s.get();
+  SessionHooks hooks;
+  hooks.current_user = [raw] { return raw->user_; };
+  hooks.nls_parameter = [raw](std::string_view name) { return raw->nls_.get(name); };
+  if (OraError e = install_dictionary(s->db_, s->catalog_, hooks)) return e;
+  if (OraError e = register_sql_functions(s->db_, raw)) return e;
+  out = std::move(s);
+  return {};
+}
+
+OraError Session::set_current_schema(std::string_view schema) {
+  std::string n = normalize_name(schema);
+  if (!schema_exists(n)) return ora_error(1435, {});
+  schema_ = n;
+  return {};
+}
+
+bool Session::schema_exists(std::string_view owner) const {
+  sqlite3_stmt* st = nullptr;
+  bool found = false;
+  if (sqlite3_prepare_v2(db_, "SELECT name FROM pragma_database_list", -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      const char* n = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+      if (n && upper(n) == upper(owner)) found = true;
+    }
+  }
+  sqlite3_finalize(st);
+  return found;
+}
+
+bool Session::temp_object_exists(std::string_view name) {
+  sqlite3_stmt* st = nullptr;
+  bool found = false;
+  if (sqlite3_prepare_v2(db_, "SELECT 1 FROM sqlite_temp_master WHERE upper(name) = upper(?1)", -1, &st, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_bind_text(st, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    found = sqlite3_step(st) == SQLITE_ROW;
+  }
+  sqlite3_finalize(st);
+  return found;
+}
+
+unsigned Session::object_id(std::string_view owner, std::string_view name) const {
+  // A stable data object number per table: FNV-1a of OWNER.NAME, kept in
+  // the 32 bits the ROWID text has room for and never 0.
+  std::string k = key(owner, name);
+  uint32_t h = 2166136261u;
+  for (unsigned char c : k) {
+    h ^= c;
+    h *= 16777619u;
+  }
+  return (h % 0x3FFFFFFu) + 1;
+}
+
+const TableInfo* Session::table(std::string_view owner, std::string_view name) {
+  std::string k = key(owner, name);
+  if (auto it = tables_.find(k); it != tables_.end()) return it->second.get();
+  if (!schema_exists(owner)) return nullptr;
+  auto info = std::make_unique<TableInfo>();
+  std::string sql = "SELECT type, name, sql FROM \"" + std::string(owner) +
+                    "\".sqlite_master WHERE type IN ('table','view') AND upper(name) = upper(?1)";
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(st);
+    return nullptr;
+  }
+  sqlite3_bind_text(st, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+  bool found = false;
+  if (sqlite3_step(st) == SQLITE_ROW) {
+    found = true;
+    info->is_view = std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) == "view";
+    info->name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+    const char* ddl = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
+    if (ddl) {
+      std::string u = upper(ddl);
+      size_t close = u.rfind(')');
+      if (close != std::string::npos && u.find("WITHOUT ROWID", close) != std::string::npos) info->without_rowid = true;
+    }
+  }
+  sqlite3_finalize(st);
+  if (!found) return nullptr;
+  // Owner as attached (the database name).
+  info->owner = normalize_name(owner);
+  std::string cols = "SELECT name, type, \"notnull\", pk FROM pragma_table_xinfo(?1, ?2) ORDER BY cid";
+  if (sqlite3_prepare_v2(db_, cols.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+    sqlite3_bind_text(st, 1, info->name.c_str(), -1, SQLITE_TRANSIENT);
+    std::string o(owner);
+    sqlite3_bind_text(st, 2, o.c_str(), -1, SQLITE_TRANSIENT);
+    std::vector<std::pair<int, std::string>> pk;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      TableColumn c;
+      c.name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+      const unsigned char* t = sqlite3_column_text(st, 1);
+      c.declared = t ? reinterpret_cast<const char*>(t) : "";
+      c.type = type_from_sqlite_declaration(c.declared);
+      c.not_null = sqlite3_column_int(st, 2) != 0;
+      int pkpos = sqlite3_column_int(st, 3);
+      c.primary_key = pkpos > 0;
+      if (pkpos > 0) pk.emplace_back(pkpos, c.name);
+      info->columns.push_back(std::move(c));
+    }
+    std::sort(pk.begin(), pk.end());
+    for (auto& p : pk) info->primary_key.push_back(p.second);
+  }
+  sqlite3_finalize(st);
+  info->object_id = object_id(info->owner, info->name);
+  const TableInfo* result = info.get();
+  tables_[k] = std::move(info);
+  return result;
+}
+
+void Session::schema_changed() {
+  tables_.clear();
+  catalog_->attach_all(db_, user_);
+}
+
+OraError Session::exec(const char* sql) {
+  int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) return sqlite_error(db_, rc);
+  return {};
+}
+
+OraError Session::begin() {
+  if (in_txn_) return {};
+  if (OraError e = exec("BEGIN")) return e;
+  in_txn_ = true;
+  has_writes_ = false;
+  savepoints_.clear();
+  return {};
+}
+
+OraError Session::lock_for_write(std::string_view schema, std::string_view table, bool wait) {
+  if (OraError e = begin()) return e;
+  // A write that changes nothing takes the schema file's write lock.
+  std::string probe = "DELETE FROM \"" + std::string(schema) + "\".\"" + std::string(table) + "\" WHERE 0";
+  for (;;) {
+    if (break_requested()) return engine_error(ora::kCancelled);
+    int rc = sqlite3_exec(db_, probe.c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+      return {};
+    }
+    int primary = rc & 0xFF;
+    if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED) return sqlite_error(db_, rc);
+    if (rc == SQLITE_BUSY_SNAPSHOT && !has_writes_ && savepoints_.empty()) {
+      // Our read snapshot is older than another session's commit: start a
+      // fresh transaction (Oracle reads are consistent per statement anyway).
+      exec("ROLLBACK");
+      in_txn_ = false;
+      if (OraError e = begin()) return e;
+      continue;
+    }
+    if (!wait) return engine_error(ora::kResourceBusy);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+OraError Session::commit() {
+  if (!in_txn_) return {};
+  int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    OraError e = sqlite_error(db_, rc);
+    if (sqlite3_get_autocommit(db_)) in_txn_ = false;
+    return e;
+  }
+  in_txn_ = false;
+  has_writes_ = false;
+  savepoints_.clear();
+  return {};
+}
+
+OraError Session::rollback() {
+  if (!in_txn_) return {};
+  sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  in_txn_ = false;
+  has_writes_ = false;
+  savepoints_.clear();
+  return {};
+}
+
+OraError Session::savepoint(std::string_view name) {
+  if (OraError e = begin()) return e;
+  std::string n = normalize_name(name);
+  // Oracle moves a savepoint that is set again; SQLite would nest a second one.
+  auto it = std::find(savepoints_.begin(), savepoints_.end(), n);
+  if (it != savepoints_.end()) {
+    std::string rel = "RELEASE SAVEPOINT \"" + n + "\"";
+    exec(rel.c_str());
+    savepoints_.erase(it, savepoints_.end());
+  }
+  std::string sql = "SAVEPOINT \"" + n + "\"";
+  if (OraError e = exec(sql.c_str())) return e;
+  savepoints_.push_back(n);
+  return {};
+}
+
+OraError Session::rollback_to(std::string_view name) {
+  std::string n = normalize_name(name);
+  auto it = std::find(savepoints_.begin(), savepoints_.end(), n);
+  if (!in_txn_ || it == savepoints_.end()) return engine_error(ora::kNoSuchSavepoint, {n});
+  std::string sql = "ROLLBACK TO SAVEPOINT \"" + n + "\"";
+  if (OraError e = exec(sql.c_str())) return e;
+  savepoints_.erase(it + 1, savepoints_.end());
+  return {};
+}
+
+void Session::request_break() {
+  break_.store(true);
+  sqlite3_interrupt(db_);
+}
+
+OraError sqlite_error(sqlite3* db, int rc) {
+  std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  OraError e;
+  if (parse_ora_text(msg, e)) return e;
+  int primary = rc & 0xFF;
+  auto after = [&](std::string_view prefix) {
+    size_t p = msg.find(prefix);
+    return p == std::string::npos ? std::string() : msg.substr(p + prefix.size());
+  };
+  if (primary == SQLITE_INTERRUPT) return engine_error(ora::kCancelled);
+  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return engine_error(ora::kResourceBusy);
+  if (primary == SQLITE_CONSTRAINT) {
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+      return engine_error(ora::kUniqueViolated, {after("failed: ")});
+    if (rc == SQLITE_CONSTRAINT_NOTNULL) {
+      std::string what = after("failed: ");
+      size_t dot = what.find('.');
+      std::string q = dot == std::string::npos ? "\"" + what + "\""
+                                               : "\"" + what.substr(0, dot) + "\".\"" + what.substr(dot + 1) + "\"";
+      return engine_error(ora::kCannotInsertNull, {q});
+    }
+    if (rc == SQLITE_CONSTRAINT_FOREIGNKEY) return engine_error(ora::kParentKeyNotFound, {"FOREIGN KEY"});
+    return OraError{2290, "ORA-02290: check constraint (" + after("failed: ") + ") violated"};
+  }
+  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) return OraError{1115, "ORA-01115: IO error reading block from file (" + msg + ")"};
+  if (primary == SQLITE_READONLY) return OraError{16000, "ORA-16000: database or pluggable database open for read-only access"};
+  if (primary == SQLITE_FULL) return OraError{1653, "ORA-01653: unable to extend table"};
+  if (msg.rfind("no such table", 0) == 0 || msg.rfind("no such view", 0) == 0) return engine_error(ora::kTableNotExist);
+  if (msg.rfind("no such column: ", 0) == 0) {
+    std::string col = upper(after("no such column: "));
+    size_t dot = col.rfind('.');
+    std::string quoted;
+    if (dot != std::string::npos) quoted = "\"" + col.substr(0, dot) + "\".\"" + col.substr(dot + 1) + "\"";
+    else quoted = "\"" + col + "\"";
+    return engine_error(ora::kInvalidIdentifier, {quoted});
+  }
+  if (msg.rfind("no such function: ", 0) == 0) {
+    return engine_error(ora::kInvalidIdentifier, {"\"" + upper(after("no such function: ")) + "\""});
+  }
+  if (msg.rfind("ambiguous column name", 0) == 0) return OraError{918, "ORA-00918: column ambiguously defined"};
+  if (msg.find("already exists") != std::string::npos) return engine_error(ora::kNameUsed);
+  if (msg.find("because it is a view") != std::string::npos)
+    return OraError{1732, "ORA-01732: data manipulation operation not legal on this view"};
+  if (msg.rfind("wrong number of arguments", 0) == 0) return OraError{909, "ORA-00909: invalid number of arguments"};
+  if (msg.find("misuse of aggregate") != std::string::npos) return OraError{934, "ORA-00934: group function is not allowed here"};
+  if (msg.find("incomplete input") != std::string::npos) return engine_error(ora::kMissingExpression);
+  if (msg.find("syntax error") != std::string::npos) return engine_error(ora::kNotProperlyEnded);
+  if (msg.find("cannot reference objects in database") != std::string::npos)
+    return OraError{3001, "ORA-03001: unimplemented feature: a view or trigger cannot use objects of another schema"};
+  if (msg.find("no such savepoint") != std::string::npos) return engine_error(ora::kNoSuchSavepoint, {""});
+  return ora_internal("sqlite: " + msg);
+}
+
+}  // namespace ocilite

@@ -1,0 +1,114 @@
+// A database session: one SQLite connection (WAL) with every schema of the
+// database folder attached under its owner's name, the data dictionary
+// installed, the session's NLS settings and its transaction state.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalog/catalog.h"
+#include "nls_settings.h"
+
+struct sqlite3;
+
+namespace ocilite {
+
+// One column of a table as the rewriter and the value checks need it.
+struct TableColumn {
+  std::string name;
+  std::string declared;  // Oracle declaration as stored ("VARCHAR2(20 CHAR)")
+  OracleType type;
+  bool not_null = false;
+  bool primary_key = false;
+};
+
+struct TableInfo {
+  std::string owner, name;
+  bool is_view = false;
+  bool without_rowid = false;  // index-organised
+  unsigned object_id = 0;      // data object number used in ROWID texts
+  std::vector<TableColumn> columns;
+  std::vector<std::string> primary_key;  // in key order
+  const TableColumn* find(std::string_view column) const;
+};
+
+// Resolves a connect string to a database folder: an existing folder, an
+// alias in $TNS_ADMIN/ocilite.ora ("alias = /path"), or, when empty,
+// $KESTREL_DB, else the demo database beside the library. ORA-12154 else.
+OraError resolve_connect_string(std::string_view connect, std::filesystem::path& folder);
+
+// One Catalog per database folder per process, shared by its sessions.
+OraError open_catalog(const std::filesystem::path& folder, std::shared_ptr<Catalog>& out);
+
+class Session {
+ public:
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Logs in. `warning` receives ORA-28002 when the password expires soon.
+  static OraError open(std::shared_ptr<Catalog> catalog, std::string_view user, std::string_view password,
+                       LoginMode mode, std::unique_ptr<Session>& out, OraError& warning);
+
+  sqlite3* db() const { return db_; }
+  Catalog& catalog() const { return *catalog_; }
+  const std::string& user() const { return user_; }
+  const std::string& current_schema() const { return schema_; }
+  OraError set_current_schema(std::string_view schema);
+  NlsSettings& nls() { return nls_; }
+
+  // ---- schema lookups (cached until DDL) ----
+  // The table or view `owner.name`; nullptr when there is none.
+  const TableInfo* table(std::string_view owner, std::string_view name);
+  bool schema_exists(std::string_view owner) const;
+  bool temp_object_exists(std::string_view name);  // dictionary views, dual
+  void schema_changed();  // after DDL: forget cached tables, re-attach new schemas
+  unsigned object_id(std::string_view owner, std::string_view name) const;
+
+  // ---- transactions ----
+  bool in_transaction() const { return in_txn_; }
+  // Starts the implicit transaction when none is open.
+  OraError begin();
+  // Takes the write lock of `schema` for this transaction. Another
+  // session's lock gives ORA-00054 at once, unless `wait`: then it polls
+  // until the lock is free or the call is cancelled (ORA-01013).
+  OraError lock_for_write(std::string_view schema, std::string_view table, bool wait);
+  void note_write() { has_writes_ = true; }
+  OraError commit();
+  OraError rollback();
+  OraError savepoint(std::string_view name);
+  OraError rollback_to(std::string_view name);
+
+  // ---- cancellation (OCIBreak) ----
+  void request_break();
+  void clear_break() { break_.store(false); }
+  bool break_requested() const { return break_.load(); }
+
+  // Last value of each sequence fetched with NEXTVAL in this session.
+  std::map<std::string, long long>& currvals() { return currvals_; }
+
+ private:
+  Session() = default;
+  OraError exec(const char* sql);
+
+  std::shared_ptr<Catalog> catalog_;
+  sqlite3* db_ = nullptr;
+  std::string user_, schema_;
+  NlsSettings nls_;
+  bool in_txn_ = false, has_writes_ = false;
+  std::vector<std::string> savepoints_;
+  std::atomic<bool> break_{false};
+  std::map<std::string, std::unique_ptr<TableInfo>> tables_;
+  std::map<std::string, long long> currvals_;
+};
+
+// An OraError for the current SQLite error of `db`, mapped to Oracle's number.
+OraError sqlite_error(sqlite3* db, int rc);
+
+}  // namespace ocilite

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "engine_error.h"
+#include "engine_fixture.h"
+
+namespace ocilite::testing {
+namespace {
+
+class StatementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    s = db.login();
+    exec(*s, "alter session set nls_date_format = 'YYYY-MM-DD HH24:MI:SS'");
+    exec(*s,
+         "create table emp (empno number(4) not null primary key, ename varchar2(10), job varchar2(9 char), "
+         "mgr number(4), hiredate date, sal number(7,2), comm number(7,2), deptno number(2))");
+    exec(*s, "insert into emp values (7369, 'SMITH', 'CLERK', 7902, to_date('1980-12-17','YYYY-MM-DD'), 800, null, 20)");
+    exec(*s, "insert into emp values (7499, 'ALLEN', 'SALESMAN', 7698, '1981-02-20 00:00:00', 1600, 300, 30)");
+    exec(*s, "insert into emp (empno, ename, sal, deptno) values (7521, 'WARD', 1250.5, 30)");
+    exec(*s, "commit");
+  }
+  EngineDb db;
+  std::unique_ptr<Session> s;
+};
+
+TEST_F(StatementTest, SelectsRowsWithOracleNames) {
+  Result r = run(*s, "select empno, ename, sal from emp where deptno = 30 order by empno");
+  ASSERT_FALSE(r.error) << r.error.text;
+  EXPECT_EQ(r.columns, (std::vector<std::string>{"EMPNO", "ENAME", "SAL"}));
+  ASSERT_EQ(r.rows.size(), 2u);
+  EXPECT_EQ(r.rows[0], (std::vector<std::string>{"7499", "ALLEN", "1600"}));
+  EXPECT_EQ(r.rows[1], (std::vector<std::string>{"7521", "WARD", "1250.5"}));
+}
+
+TEST_F(StatementTest, DatesUseTheSessionFormat) {
+  EXPECT_EQ(query(*s, "select hiredate from emp where empno = 7369"), (Rows{{"1980-12-17 00:00:00"}}));
+  exec(*s, "alter session set nls_date_format = 'DD-MON-RR'");
+  EXPECT_EQ(query(*s, "select hiredate from emp where empno = 7369"), (Rows{{"17-DEC-80"}}));
+  exec(*s, "update emp set hiredate = '01-JAN-99' where empno = 7369");
+  EXPECT_EQ(query(*s, "select to_char(hiredate, 'YYYY/MM/DD') from emp where empno = 7369"), (Rows{{"1999/01/01"}}));
+}
+
+TEST_F(StatementTest, ImplicitConversionErrors) {
+  Result r = run(*s, "update emp set sal = 'abc' where empno = 7369");
+  EXPECT_EQ(r.error.code, 1722) << r.error.text;
+  r = run(*s, "update emp set ename = 'ABCDEFGHIJK' where empno = 7369");
+  EXPECT_EQ(r.error.code, 12899) << r.error.text;
+  EXPECT_NE(r.error.text.find("\"SCOTT\".\"EMP\".\"ENAME\" (actual: 11, maximum: 10)"), std::string::npos) << r.error.text;
+  r = run(*s, "update emp set sal = 123456 where empno = 7369");
+  EXPECT_EQ(r.error.code, 1438) << r.error.text;
+  r = run(*s, "update emp set hiredate = 'yesterday' where empno = 7369");
+  EXPECT_TRUE(r.error.code == 1861 || r.error.code == 1858 || r.error.code == 1841) << r.error.text;
+  r = run(*s, "insert into emp (empno, ename) values (7369, 'DUP')");
+  EXPECT_EQ(r.error.code, 1) << r.error.text;
+  r = run(*s, "insert into emp (ename) values ('NOKEY')");
+  EXPECT_EQ(r.error.code, 1400) << r.error.text;
+  EXPECT_NE(r.error.text.find("(\"SCOTT\".\"EMP\".\"EMPNO\")"), std::string::npos) << r.error.text;
+  r = run(*s, "update emp set empno = null where empno = 7369");
+  EXPECT_EQ(r.error.code, 1407) << r.error.text;
+}
+
+TEST_F(StatementTest, OracleNullRules) {
+  EXPECT_EQ(query(*s, "select nvl(comm, -1), 'a' || null || 'b', decode(comm, null, 'none', 'some') from emp where empno = 7369"),
+            (Rows{{"-1", "ab", "none"}}));
+  EXPECT_EQ(query(*s, "select count(*) from emp where ename = ''"), (Rows{{"0"}}));
+  exec(*s, "update emp set job = '' where empno = 7369");
+  EXPECT_EQ(query(*s, "select count(*) from emp where job is null"), (Rows{{"2"}}));
+}
+
+TEST_F(StatementTest, NumbersPrintAsOracle) {
+  EXPECT_EQ(query(*s, "select 0.1, 0.1 + 0.2, 1/4, -0.5, 100, 1e20 from dual"),
+            (Rows{{".1", ".3", ".25", "-.5", "100", "100000000000000000000"}}));
+}
+
+TEST_F(StatementTest, RowidRoundTrips) {
+  Rows rows = query(*s, "select rowid, ename from emp where empno = 7499");
+  ASSERT_EQ(rows.size(), 1u);
+  ASSERT_EQ(rows[0][0].size(), 18u);
+  EXPECT_EQ(query(*s, "select ename from \"SCOTT\".\"EMP\" where \"ROWID\" = :X0", {rows[0][0]}), (Rows{{"ALLEN"}}));
+  exec(*s, "update \"SCOTT\".\"EMP\" \nset \"ENAME\" = :X0 \nwhere rowid = :X1", {"ALLEN2", rows[0][0]});
+  EXPECT_EQ(query(*s, "SELECT ROWID, A.* FROM EMP A where empno = 7499")[0][2], "ALLEN2");
+  Result bad = run(*s, "select ename from emp where rowid = :X0", {"nonsense"});
+  EXPECT_EQ(bad.error.code, 1410) << bad.error.text;
+}
+
+TEST_F(StatementTest, SavepointsNest) {
+  exec(*s, "savepoint tern_p1");
+  exec(*s, "delete from emp where empno = 7369");
+  exec(*s, "savepoint p2");
+  exec(*s, "delete from emp where empno = 7499");
+  exec(*s, "rollback to p2");
+  EXPECT_EQ(query(*s, "select count(*) from emp"), (Rows{{"2"}}));
+  exec(*s, "rollback to tern_p1");
+  EXPECT_EQ(query(*s, "select count(*) from emp"), (Rows{{"3"}}));
+  Result r = run(*s, "rollback to nowhere");
+  EXPECT_EQ(r.error.code, 1086);
+}
+
+TEST_F(StatementTest, SecondSessionGetsResourceBusy) {
+  auto other = db.login();
+  exec(*s, "select ename from emp where empno = 7369 for update");
+  Result r = run(*other, "select ename from emp where empno = 7369 for update nowait");
+  EXPECT_EQ(r.error.code, 54) << r.error.text;
+  r = run(*other, "update emp set sal = 1 where empno = 7521");
+  EXPECT_EQ(r.error.code, 54) << r.error.text;
+  exec(*s, "commit");
+  exec(*other, "update emp set sal = 1 where empno = 7521");
+  exec(*other, "commit");
+}
+
+TEST_F(StatementTest, ErrorsCarryOracleNumbersAndOffsets) {
+  Result r = run(*s, "select * from nosuch");
+  EXPECT_EQ(r.error.code, 942);
+  EXPECT_EQ(r.error_offset, 14);
+  r = run(*s, "select nosuch from emp");
+  EXPECT_EQ(r.error.code, 904);
+  EXPECT_NE(r.error.text.find("\"NOSUCH\": invalid identifier"), std::string::npos) << r.error.text;
+  r = run(*s, "select * from emp where");
+  EXPECT_TRUE(r.error.code == 936 || r.error.code == 933) << r.error.text;
+  r = run(*s, "select 'abc from dual");
+  EXPECT_EQ(r.error.code, 1756);
+}
+
+TEST_F(StatementTest, PlsqlRules) {
+  Result r = run(*s, "begin update emp set sal = sal + 1 where empno = 7369; delete from emp where empno = 7521; end;");
+  EXPECT_FALSE(r.error) << r.error.text;
+  EXPECT_EQ(query(*s, "select count(*) from emp"), (Rows{{"2"}}));
+  r = run(*s, "begin x := 1; end;");
+  EXPECT_EQ(r.error.code, 6550);
+  r = run(*s, "declare x number; begin null; end;");
+  EXPECT_EQ(r.error.code, 6550);
+  r = run(*s, "create or replace procedure p1 as begin null; end;");
+  EXPECT_FALSE(r.error) << r.error.text;
+  EXPECT_EQ(r.info.code, 24344);
+  EXPECT_EQ(query(*s, "select object_name, status from all_objects where owner = 'SCOTT' and object_type = 'PROCEDURE'"),
+            (Rows{{"P1", "INVALID"}}));
+}
+
+TEST_F(StatementTest, DdlAndDictionary) {
+  exec(*s, "create table t2 (id number primary key, name nvarchar2(20), created timestamp(6), raw_col raw(4)) organization index");
+  EXPECT_EQ(query(*s, "select iot_type from all_tables t where t.owner = :X0 and t.table_name = :X1", {"SCOTT", "T2"}),
+            (Rows{{"IOT"}}));
+  exec(*s, "insert into t2 values (1, 'x', '2024-01-02 03:04:05.123456', 'CAFE')");
+  EXPECT_EQ(query(*s, "select rawtohex(raw_col), raw_col from t2"), (Rows{{"CAFE", "CAFE"}}));
+  Rows r = query(*s, "select rowid from t2");
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0][0][0], '*');
+  exec(*s, "comment on table emp is 'Employees'");
+  EXPECT_EQ(query(*s, "select comments from all_tab_comments where owner = 'SCOTT' and table_name = 'EMP'"), (Rows{{"Employees"}}));
+  exec(*s, "create sequence s1 start with 10");
+  EXPECT_EQ(query(*s, "select s1.nextval from dual"), (Rows{{"10"}}));
+  exec(*s, "drop table t2");
+  EXPECT_EQ(run(*s, "select * from t2").error.code, 942);
+}
+
+}  // namespace
+}  // namespace ocilite::testing
