@@ -290,7 +290,8 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
   Handle* h = find_handle(trgthndlp, trghndltyp);
   if (!h) return OCI_INVALID_HANDLE;
-  clear_errors(err);
+  // No clearing here: clients read the parse offset of the last failure
+  // through the same error handle right after OCIErrorGet.
   switch (trghndltyp) {
     case OCI_HTYPE_ENV: {
       auto* env = static_cast<EnvH*>(h);
@@ -430,7 +431,6 @@ sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attributep, ub4 size, ub
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
   Handle* h = find_handle(trgthndlp, trghndltyp);
   if (!h) return OCI_INVALID_HANDLE;
-  clear_errors(err);
   switch (trghndltyp) {
     case OCI_HTYPE_SERVER: {
       auto* srv = static_cast<ServerH*>(h);

@@ -72,6 +72,7 @@ sword OCIObjectNew(OCIEnv*, OCIError* e, const OCISvcCtx*, OCITypeCode, OCIType*
 sword OCIObjectPin(OCIEnv*, OCIError* e, OCIRef*, OCIComplexObject*, OCIPinOpt, OCIDuration, OCILockOpt, void**) { return unavailable(e, "OCIObjectPin"); }
 sword OCIObjectUnpin(OCIEnv*, OCIError* e, void*) { return unavailable(e, "OCIObjectUnpin"); }
 sword OCIObjectFree(OCIEnv*, OCIError* e, void*, ub2) { return unavailable(e, "OCIObjectFree"); }
+sword OCIObjectGetInd(OCIEnv*, OCIError* e, void*, void**) { return unavailable(e, "OCIObjectGetInd"); }
 sword OCIObjectGetAttr(OCIEnv*, OCIError* e, void*, void*, OCIType*, const OraText**, const ub4*, ub4, const ub4*, ub4, OCIInd*, void**, void**, OCIType**) { return unavailable(e, "OCIObjectGetAttr"); }
 sword OCIRefToHex(OCIEnv*, OCIError* e, const OCIRef*, OraText*, ub4*) { return unavailable(e, "OCIRefToHex"); }
 ub4 OCIRefHexSize(OCIEnv*, const OCIRef*) { return 0; }

@@ -1,6 +1,8 @@
 #include "session.h"
 
 #include <dlfcn.h>
+#include <pwd.h>
+#include <unistd.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -121,7 +123,10 @@ Session::~Session() {
 OraError Session::open(std::shared_ptr<Catalog> catalog, std::string_view user, std::string_view password,
                        LoginMode mode, std::unique_ptr<Session>& out, OraError& warning) {
   const char* os_user = std::getenv("USER");
-  if (!os_user) os_user = std::getenv("LOGNAME");
+  if (!os_user || !*os_user) os_user = std::getenv("LOGNAME");
+  if (!os_user || !*os_user) {
+    if (const passwd* pw = getpwuid(geteuid())) os_user = pw->pw_name;
+  }
   LoginResult login = catalog->check_login(user, password, mode, os_user ? os_user : "");
   if (login.error && !login.password_expiring) return login.error;
   if (login.password_expiring) warning = login.error;

@@ -390,6 +390,7 @@ sword OCIObjectPin(OCIEnv *env, OCIError *err, OCIRef *object_ref, OCIComplexObj
                    void **object);
 sword OCIObjectUnpin(OCIEnv *env, OCIError *err, void *object);
 sword OCIObjectFree(OCIEnv *env, OCIError *err, void *instance, ub2 flags);
+sword OCIObjectGetInd(OCIEnv *env, OCIError *err, void *instance, void **null_struct);
 sword OCIObjectGetAttr(OCIEnv *env, OCIError *err, void *instance, void *null_struct,
                        OCIType *tdo, const OraText **names, const ub4 *lengths, ub4 name_count,
                        const ub4 *indexes, ub4 index_count, OCIInd *attr_null_status,
