@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -254,4 +256,38 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
   if (!save_placement() && placement_failed_) placement_failed_();
   event->accept();
+}
+
+void CMainFrame::set_key_hook(std::function<bool(const QKeyEvent&)> hook) {
+  const bool had = static_cast<bool>(key_hook_);
+  key_hook_ = std::move(hook);
+  if (key_hook_ && !had) qApp->installEventFilter(this);
+  if (!key_hook_ && had) qApp->removeEventFilter(this);
+  offered_key_ = 0;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (!key_hook_ || (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)) return false;
+  // Key events reach the window object and then the focus widget; offer each once.
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (type == QEvent::KeyPress && key->key() == offered_key_) {
+    // Already offered at its shortcut-override stage.
+    offered_key_ = 0;
+    const bool taken = offered_taken_;
+    offered_taken_ = false;
+    return taken;
+  }
+  offered_key_ = 0;
+  const bool taken = key_hook_(*key);
+  if (type == QEvent::ShortcutOverride) {
+    // The key press that follows gets the same answer; a taken key fires no shortcut.
+    offered_key_ = key->key();
+    offered_taken_ = taken;
+  }
+  if (!taken) return false;
+  event->accept();
+  return true;
 }

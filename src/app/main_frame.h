@@ -14,6 +14,7 @@
 #include "app/current_connection.h"
 #include "app/main_menu.h"
 
+class QKeyEvent;
 class QLabel;
 class QAction;
 class QMenu;
@@ -64,6 +65,11 @@ class CMainFrame : public QMainWindow {
   // Writes the rectangle (unless minimised or maximised) and ZOOMED (unless minimised).
   bool save_placement();
 
+  // Macro key bindings: every key press anywhere in this window is offered to
+  // `hook` before shortcuts (the accelerators) and widgets see it; a hook that
+  // answers true has consumed the key. An empty hook removes it.
+  void set_key_hook(std::function<bool(const QKeyEvent& key)> hook);
+
   // Asked before the window closes; false keeps it open.
   void set_close_check(std::function<bool()> check) { close_check_ = std::move(check); }
   // Told when the placement could not be written at close.
@@ -76,6 +82,7 @@ class CMainFrame : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void build_menus();
@@ -93,4 +100,9 @@ class CMainFrame : public QMainWindow {
   QToolBar* tool_bar_ = nullptr;
   std::function<bool()> close_check_;
   std::function<void()> placement_failed_;
+  std::function<bool(const QKeyEvent&)> key_hook_;
+  // The key last offered at its shortcut-override stage, and the answer; its
+  // key press follows and is not offered twice.
+  int offered_key_ = 0;
+  bool offered_taken_ = false;
 };

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTest>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -226,6 +228,42 @@ TEST(MainFrame, CloseCheckCanKeepTheWindowOpen) {
   EXPECT_FALSE(fx.store.store().get_int(u"WINDOW", u"WIDTH", 0) != 0);
   frame.set_close_check({});
   EXPECT_TRUE(frame.close());
+}
+
+TEST(MainFrame, KeyHookComesBeforeShortcutsAndWidgets) {
+  FrameFixture fx;
+  CMainFrame frame(fx.settings, fx.store, fx.conn);
+  auto* edit = new QLineEdit;
+  frame.setCentralWidget(edit);
+  int shortcut_runs = 0;
+  frame.set_command(cmd::kFindNext, {[&] { ++shortcut_runs; }, {}, {}});
+  frame.action(cmd::kFindNext)->setShortcut(QKeySequence(Qt::Key_F3));
+  frame.show();
+  frame.activateWindow();
+  edit->setFocus();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+
+  QTest::keyClick(edit, Qt::Key_F3);
+  EXPECT_EQ(shortcut_runs, 1);  // no hook yet: the accelerator runs
+
+  std::vector<int> offered;
+  frame.set_key_hook([&](const QKeyEvent& k) {
+    offered.push_back(k.key());
+    return k.key() == Qt::Key_F3 || k.key() == Qt::Key_X;
+  });
+  QTest::keyClick(edit, Qt::Key_F3);
+  QTest::keyClicks(edit, "axb");
+  EXPECT_EQ(shortcut_runs, 1);  // taken by the hook
+  EXPECT_EQ(edit->text(), "ab");
+  EXPECT_EQ(std::count(offered.begin(), offered.end(), Qt::Key_F3), 1);
+  EXPECT_EQ(std::count(offered.begin(), offered.end(), Qt::Key_X), 1);
+  EXPECT_EQ(std::count(offered.begin(), offered.end(), Qt::Key_A), 1);  // each key once
+
+  frame.set_key_hook({});
+  QTest::keyClick(edit, Qt::Key_F3);
+  QTest::keyClicks(edit, "x");
+  EXPECT_EQ(shortcut_runs, 2);
+  EXPECT_EQ(edit->text(), "abx");
 }
 
 TEST(MainFrame, RendersToAnImage) {
