@@ -254,3 +254,41 @@ TEST(IniFileFile, KillingAWriterAtAnyMomentLeavesOldOrNewNeverAMix) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(IniFileWrite, MixedAndCrOnlyLineEndsAreKept) {
+  IniFile ini = IniFile::parse("[A]\rx=1\r\n[B]\ny=2");
+  EXPECT_EQ(ini.get_int(u"A", u"x", 0), 1);
+  EXPECT_EQ(ini.get_int(u"B", u"y", 0), 2);
+  ASSERT_TRUE(ini.set_int(u"A", u"x", 5));
+  ASSERT_TRUE(ini.set_int(u"B", u"z", 3));
+  EXPECT_EQ(ini.serialize(), "[A]\rx=5\r\n[B]\ny=2\rz=3\r");
+}
+
+TEST(IniFileWrite, Utf16FileStaysUtf16) {
+  std::string bytes;
+  for (char16_t c : std::u16string(u"\uFEFF; コメント\r\n[S]\r\nK=値\r\n")) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  IniFile ini = IniFile::parse(bytes);
+  ASSERT_TRUE(ini.set_string(u"S", u"N", u"新"));
+  std::string out = ini.serialize();
+  std::string expected;
+  for (char16_t c : std::u16string(u"\uFEFF; コメント\r\n[S]\r\nK=値\r\nN=新\r\n")) {
+    expected.push_back(static_cast<char>(c & 0xFF));
+    expected.push_back(static_cast<char>(c >> 8));
+  }
+  EXPECT_EQ(out, expected);
+}
+
+TEST(IniFileWrite, Utf8BomIsKept) {
+  IniFile ini = IniFile::parse("\xEF\xBB\xBF[S]\nK=1\n");
+  ASSERT_TRUE(ini.set_string(u"S", u"J", u"日"));
+  EXPECT_EQ(ini.serialize(), "\xEF\xBB\xBF[S]\nK=1\nJ=\xE6\x97\xA5\n");
+}
+
+}  // namespace
+}  // namespace kestrel
