@@ -412,12 +412,13 @@ void Rewriter::create_view(size_t i, size_t e, bool or_replace) {
   piece_.is_ddl = true;
   put("CREATE VIEW " + quote_ident(owner) + "." + quote_ident(name) + (cols.empty() ? "" : " (" + cols + ")") + " AS",
       tok(0).offset);
+  size_t body = out_.size();
   emit_query(i + 1, qe, nullptr, true);
   r_.item_types.clear();
   s_.set_current_schema(saved_schema);
   // Names of the view's own schema are written unqualified.
   std::string qual = quote_ident(owner) + ".";
-  for (size_t p = out_.find(qual); p != std::string::npos; p = out_.find(qual, p)) out_.erase(p, qual.size());
+  for (size_t p = out_.find(qual, body); p != std::string::npos; p = out_.find(qual, p)) out_.erase(p, qual.size());
   end_piece();
   r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(owner, name, "VIEW"); };
 }

@@ -486,9 +486,8 @@ const TableRef* find_ref(const Scope& scope, const std::string& qualifier) {
 }
 
 std::string qualifier_text(const TableRef& t) {
-  if (!t.alias.empty()) return quote_ident(t.alias);
-  if (t.owner.empty()) return quote_ident(t.name);
-  return quote_ident(t.owner) + "." + quote_ident(t.name);
+  // SQLite names an unaliased table by its bare name, also when schema-qualified.
+  return quote_ident(t.alias.empty() ? t.name : t.alias);
 }
 
 }  // namespace
