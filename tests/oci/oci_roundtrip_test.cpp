@@ -115,6 +115,23 @@ TEST_F(OciliteTest, LoginCommitRollbackLogout) {
   EXPECT_EQ(session_, nullptr);
 }
 
+TEST_F(OciliteTest, LoadsThroughTheEnvironmentAndTheProgramFolder) {
+  oci_unload_library();
+  setenv("OCI_LIBRARY", testing::ocilite_library().c_str(), 1);
+  ASSERT_EQ(oci_load_library(nullptr), kOciOk);
+  EXPECT_EQ(oci_process().library.file(), testing::ocilite_library());
+  unsetenv("OCI_LIBRARY");
+  oci_unload_library();
+  // <program folder>/lib/libkestrel_ocilite.so, as installed and in the build tree.
+  if (testing::ocilite_library().parent_path().filename() != "lib") GTEST_SKIP() << "the stand-in is not in a lib folder";
+  oci_process().program_dir = testing::ocilite_library().parent_path().parent_path();
+  ASSERT_EQ(oci_load_library(nullptr), kOciOk);
+  EXPECT_EQ(oci_process().library.file().filename(), "libkestrel_ocilite.so");
+  EXPECT_TRUE(oci_process().newer_usable);
+  EXPECT_TRUE(oci_process().oci7_usable);
+  ASSERT_EQ(login(), kOciOk) << message();
+}
+
 TEST_F(OciliteTest, WrongPasswordGivesOracleTextAndLogsTheHeader) {
   log_path_ = utf8_to_utf16((tmp_.path() / "error.log").string());
   EXPECT_EQ(login(u"SCOTT", u"WRONG"), kOciOracleError);
@@ -269,6 +286,23 @@ TEST_F(OciliteTest, BindsByFormatLetters) {
             kOciOk)
       << message();
   EXPECT_EQ(std::u16string_view(out), u"名前3");
+}
+
+TEST_F(OciliteTest, TextOutsideTheLocalCodePageIsBoundInTheNationalForm) {
+  ASSERT_EQ(login(), kOciOk) << message();
+  exec(u"create table nf (v nvarchar2(10))");
+  OciCursor c;
+  ASSERT_EQ(oci_cre_cursor(session_, &c, u"insert into nf values (:X0)", OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_bind_string(session_, &c, ":X0", u"𠮷野家", OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(c.binds.front()->form, SQLCS_NCHAR);
+  ASSERT_EQ(oci_exec_non_block_cursor(session_, &c, nullptr, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(c.cda.rpc, 1u);
+  oci_del_cursor(session_, &c);
+  OciCursor plain;
+  ASSERT_EQ(oci_cre_cursor(session_, &plain, u"insert into nf values (:X0)", OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_bind_string(session_, &plain, ":X0", u"吉野家", OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(plain.binds.front()->form, SQLCS_IMPLICIT);
+  EXPECT_EQ(value(u"select v from nf"), u"𠮷野家");
 }
 
 TEST_F(OciliteTest, OneValueSelectWantsExactlyOneRow) {
