@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QIcon>
 #include <QMessageBox>
 #include <QWidget>
 #include <cmath>
@@ -73,6 +74,8 @@ CTernApp::CTernApp(int& argc, char** argv, std::filesystem::path program_folder)
   hide_logon_password(argc, argv);  // before Qt copies the arguments
   if (!QCoreApplication::instance()) owned_app_ = std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
+  Q_INIT_RESOURCE(kestrel);  // the resources live in a static library
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrel/kestrel-64.png")));
   ui_services_ = std::make_unique<QtUiServices>();
   previous_ui_ = set_ui_services(ui_services_.get());
   g_app = this;

@@ -384,6 +384,7 @@ class TernAppTest : public ::testing::Test {
 TEST_F(TernAppTest, StartUpAndExitRunTheirStepsInOrder) {
   auto app = make_app({"LOGON=scott/tiger@demo:OCI7"});
   ASSERT_TRUE(app->init_instance());
+  EXPECT_FALSE(QApplication::windowIcon().isNull());
   EXPECT_TRUE(worker_ran_);
   EXPECT_TRUE(app->settings_store().ini_mode());
   EXPECT_EQ(app->settings().GRID_CALC_TYPE, 2);
