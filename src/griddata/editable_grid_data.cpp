@@ -1,3 +1,8 @@
+// Edit states of the editable grid: rows live in a gap-buffer table, changed
+// bits and edited-value arrays come from block pools, and every change goes
+// through the undo log as typed records (applied back in ApplyUndo/ApplyRedo).
+// Invariant (CheckInvariants): the three counters match the row flags.
+// Tested by tests/griddata/editable_grid_test.cpp.
 #include "griddata/editable_grid_data.h"
 
 #include <algorithm>
@@ -148,6 +153,34 @@ std::u16string CEditableGridData::GetRowHeader(int32_t row) const {
 std::size_t CEditableGridData::MemoryUsed() const {
   return rows_->MemoryUsed() + bit_pool_->MemoryUsed() + value_pool_->MemoryUsed() +
          col_flags_.capacity() * sizeof(int32_t);
+}
+
+std::string CEditableGridData::CheckInvariants() const {
+  int32_t inserted = 0, deleted = 0, updated = 0;
+  std::vector<bool> seen(static_cast<std::size_t>(source_ ? source_->RowCount() : 0));
+  for (int32_t row = 0; row < GetRowCnt(); ++row) {
+    const RowRecord& r = rows_->at(row);
+    if (r.flags & kRowInserted) {
+      ++inserted;
+      if (r.fetched != -1) return "inserted row " + std::to_string(row) + " has a loaded index";
+      if (r.flags & kRowDeleted) return "inserted row " + std::to_string(row) + " is marked deleted";
+    } else {
+      if (r.fetched < 0) return "loaded row " + std::to_string(row) + " has no loaded index";
+      if (static_cast<std::size_t>(r.fetched) < seen.size()) {
+        if (seen[static_cast<std::size_t>(r.fetched)]) return "loaded index " + std::to_string(r.fetched) + " twice";
+        seen[static_cast<std::size_t>(r.fetched)] = true;
+      }
+      if (r.flags & kRowDeleted) ++deleted;
+      else if (r.flags & kRowUpdated) ++updated;
+    }
+    for (int32_t c = 0; c < col_cnt_; ++c)
+      if (test_bit(r, c) && !(r.flags & kRowUpdated))
+        return "changed cell " + std::to_string(c) + " in row " + std::to_string(row) + " without the updated flag";
+  }
+  if (inserted != inserted_cnt_) return "inserted counter " + std::to_string(inserted_cnt_) + ", rows " + std::to_string(inserted);
+  if (deleted != deleted_cnt_) return "deleted counter " + std::to_string(deleted_cnt_) + ", rows " + std::to_string(deleted);
+  if (updated != updated_cnt_) return "updated counter " + std::to_string(updated_cnt_) + ", rows " + std::to_string(updated);
+  return {};
 }
 
 // ---------------------------------------------------------------- row and cell state

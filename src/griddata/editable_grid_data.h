@@ -99,6 +99,11 @@ class CEditableGridData : public CGridData {
   void SetMoveCellAtInsert(bool on) { move_at_insert_ = on ? 1 : 0; }
   void SetMoveCellAtDelete(bool on) { move_at_delete_ = on ? 1 : 0; }
 
+  // Checks that the counters agree with the row flags, that changed cells
+  // sit only in updated rows and that every loaded row appears once; returns
+  // an empty text, or what is wrong. For tests and debugging.
+  std::string CheckInvariants() const;
+
   // Bytes held by the row table, pools and edited texts (not the loaded
   // texts nor the undo records), for the memory figures of the benchmark.
   std::size_t MemoryUsed() const;

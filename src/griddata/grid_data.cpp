@@ -1,3 +1,5 @@
+// Default behaviour of every CGridData slot, current cell, selection, notify
+// windows and the column width table. Tested by tests/griddata/grid_data_test.cpp.
 #include "griddata/grid_data.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The transposed view: every call forwarded with rows and columns exchanged;
+// calls that may move the current cell are synchronised with the data's.
+// Tested by tests/griddata/swap_view_test.cpp.
 #include "griddata/grid_data_swap_row_col.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Tab/line-break separated paste over the grid's own slots (so the swap view
+// pastes in its own coordinates). Tested by tests/griddata/paste_test.cpp.
 #include "griddata/paste_text.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Sum, average, largest and smallest of the number cells of a selection, and
+// comma grouping of the results.
 #include <algorithm>
 #include <charconv>
 #include <limits>

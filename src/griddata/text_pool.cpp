@@ -1,3 +1,4 @@
+// Loaded texts packed per row into large chunks (no allocation per cell).
 #include "griddata/cell_text_source.h"
 
 #include <algorithm>

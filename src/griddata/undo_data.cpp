@@ -1,3 +1,6 @@
+// The undo log's storage: sets kept oldest first, records from blocks owned
+// by the log and recycled through its free list. Tested by
+// tests/griddata/undo_data_test.cpp and through the editable grid.
 #include "griddata/undo_data.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The bulk update processes and their run over the selection as one undo step.
 #include "griddata/update_process.h"
 
 #include "griddata/case_map.h"

@@ -1,3 +1,5 @@
+// Half-width / full-width tables. Tested over the whole tables by
+// tests/griddata/width_conv_test.cpp.
 #include "griddata/width_conv.h"
 
 #include "platform/utf16.h"

@@ -168,6 +168,7 @@ TEST_P(EditScript, EndsInExpectedState) {
   }
   EXPECT_EQ(dump(*g), s.rows);
   EXPECT_EQ(counters(*g), s.counters);
+  EXPECT_EQ(g->CheckInvariants(), "");
   EXPECT_EQ(g->CanUndo(), s.can_undo);
   EXPECT_EQ(g->CanRedo(), s.can_redo);
   if (!s.cur.empty()) {
@@ -387,6 +388,7 @@ TEST(EditableGrid, RandomEditsUndoAndRedoToExactSnapshots) {
       --at;
       ++undos;
       ASSERT_EQ(state(), history[at]) << "undo at step " << i;
+      ASSERT_EQ(g->CheckInvariants(), "");
       continue;
     }
     if ((op == 1 || op == 11) && at + 1 < history.size()) {
@@ -394,6 +396,7 @@ TEST(EditableGrid, RandomEditsUndoAndRedoToExactSnapshots) {
       ++at;
       ++redos;
       ASSERT_EQ(state(), history[at]) << "redo at step " << i;
+      ASSERT_EQ(g->CheckInvariants(), "");
       continue;
     }
     const uint32_t seq = g->GetUndoData()->CurrentSeq();
@@ -433,6 +436,7 @@ TEST(EditableGrid, RandomEditsUndoAndRedoToExactSnapshots) {
         if (rows > 0) g->InputSequence(pick(100), 1 + pick(3));
         break;
     }
+    ASSERT_EQ(g->CheckInvariants(), "") << "op " << op << " at step " << i;
     const bool new_step = g->GetUndoData()->CurrentSeq() != seq || g->GetUndoData()->undo_steps() != steps;
     if (new_step) {
       history.resize(at + 1);
