@@ -1,0 +1,50 @@
+// Runs the C client (oci_client.c) against fresh databases.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "catalog/catalog.h"
+#include "oci_client.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class OciClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("NLS_LANG");
+    ASSERT_FALSE(ocilite::Catalog::create(dir.path()));
+    std::shared_ptr<ocilite::Catalog> cat;
+    ASSERT_FALSE(ocilite::Catalog::open(dir.path(), cat));
+    ocilite::UserOptions scott;
+    scott.password = "TIGER";
+    ASSERT_FALSE(cat->add_user("SCOTT", scott));
+    db = dir.path().string();
+  }
+  kestrel::testing::TempDir dir;
+  std::string db;
+};
+
+#define CHECK_CLIENT(call)            \
+  do {                                \
+    const char* failure = call;       \
+    EXPECT_EQ(failure, nullptr) << (failure ? failure : ""); \
+  } while (0)
+
+TEST_F(OciClientTest, LoginErrorsAndVersions) { CHECK_CLIENT(check_login_errors(db.c_str())); }
+TEST_F(OciClientTest, ArrayDmlStopsAtTheFailingRowAndArrayFetch) { CHECK_CLIENT(check_array_dml_and_fetch(db.c_str())); }
+TEST_F(OciClientTest, DescribeAsOracle) { CHECK_CLIENT(check_describe(db.c_str())); }
+TEST_F(OciClientTest, TruncationAndNulls) { CHECK_CLIENT(check_truncation_and_nulls(db.c_str())); }
+TEST_F(OciClientTest, ReturningRowid) { CHECK_CLIENT(check_returning_rowid(db.c_str())); }
+TEST_F(OciClientTest, Savepoints) { CHECK_CLIENT(check_savepoints(db.c_str())); }
+TEST_F(OciClientTest, TwoSessionLocking) { CHECK_CLIENT(check_two_session_locking(db.c_str())); }
+TEST_F(OciClientTest, BreakDuringALongQuery) { CHECK_CLIENT(check_break_long_query(db.c_str())); }
+TEST_F(OciClientTest, ShiftJisClient) { CHECK_CLIENT(check_client_charset(db.c_str(), 0)); }
+TEST_F(OciClientTest, Utf8Client) {
+  setenv("NLS_LANG", "AMERICAN_AMERICA.AL32UTF8", 1);
+  CHECK_CLIENT(check_client_charset(db.c_str(), 1));
+  unsetenv("NLS_LANG");
+}
+TEST_F(OciClientTest, InvalidHandlesAndUnavailableCalls) { CHECK_CLIENT(check_invalid_handles_and_unavailable_calls(db.c_str())); }
+
+}  // namespace
