@@ -117,6 +117,14 @@ class Compiler {
     return true;
   }
 
+  // The UTF-16 unit every match of the code at `pc` must begin with, or 0.
+  char16_t leading_unit(std::int32_t pc) const {
+    const Inst& in = p_.insts[static_cast<std::size_t>(pc)];
+    if (in.op == Op::kChar && is_plain_unit(in.c) && in.c != 0) return static_cast<char16_t>(in.c);
+    if (in.op == Op::kString) return p_.text[static_cast<std::size_t>(in.a)];
+    return 0;
+  }
+
  private:
   Inst& add(Op op) {
     p_.insts.emplace_back();
@@ -403,6 +411,11 @@ class Compiler {
   // ---- optimisation passes ----
 
   void optimise() {
+    // Split guards: a branch that must begin with a known unit is not tried
+    // (and leaves no choice point) when the text has another unit there.
+    for (auto& in : p_.insts) {
+      if (in.op == Op::kSplit) in.c = leading_unit(in.a);
+    }
     const auto& insts = p_.insts;
     std::size_t pc = 1;
     // Literal prefix: exact units every match starts with.
@@ -472,8 +485,26 @@ class Compiler {
           if (in.anchor >= AnchorKind::kUser0) return;  // may hold anywhere; keep it simple
           work.push_back(pc + 1);
           break;
+        case Op::kLookStart:
+          if (in.restore) {
+            // A lookaround consumes nothing: the match starts with what
+            // follows it (a superset of what can start there is enough).
+            if (in.a >= 0) work.push_back(in.a);
+            if (in.b >= 0) work.push_back(in.b);
+          } else {
+            work.push_back(pc + 1);  // atomic group: its body, or what follows when it is empty
+            work.push_back(in.a);
+          }
+          break;
+        case Op::kLookEnd:
+          break;  // the continuation was queued at the kLookStart
         default:
           return;  // any character, lookaround, back-reference, recursion, match: no set
+      }
+    }
+    if (set->count() == 1) {
+      for (char32_t u = 0; u < 0x10000; ++u) {
+        if (set->test(u)) p_.first_unit = static_cast<char16_t>(u);
       }
     }
     p_.first_set = std::move(set);

@@ -89,7 +89,7 @@ struct FlatText {
     p += len;
     return true;
   }
-  char16_t unit(TextPos p) const { return s[p]; }
+  bool unit_is(TextPos p, char16_t u) const { return p < n && s[p] == u; }
 };
 
 struct SourceText {
@@ -108,6 +108,7 @@ struct SourceText {
   TextPos prev(TextPos p) const { return src->prev(p); }
   bool line_start(TextPos p) const { return src->at_line_start(p); }
   bool line_end(TextPos p) const { return src->at_line_end(p); }
+  bool unit_is(TextPos p, char16_t u) const { return !src->at_text_end(p) && src->char_at(p) == u; }
   bool match_units(TextPos& p, const char16_t* units, std::int32_t len) const {
     TextPos q = p;
     for (std::int32_t i = 0; i < len; ++i) {
@@ -327,6 +328,10 @@ class Vm {
           continue;
         }
         case Op::kSplit:
+          if (in.c != 0 && !t_.unit_is(pos, static_cast<char16_t>(in.c))) {
+            pc_ = in.b;
+            continue;
+          }
           push(EntryKind::kChoice, in.b, pos);
           pc_ = in.a;
           continue;
@@ -463,7 +468,11 @@ void clear_registers(RegexMatch& regs) {
 TextPos next_candidate(const Program& prog, const std::u16string_view s, TextPos p) {
   const auto n = static_cast<TextPos>(s.size());
   if (!prog.literal_prefix.empty()) {
-    const std::size_t q = s.find(prog.literal_prefix, static_cast<std::size_t>(p));
+    const std::size_t q = find_units(s, static_cast<std::size_t>(p), prog.literal_prefix);
+    return q == std::u16string_view::npos ? n + 1 : static_cast<TextPos>(q);
+  }
+  if (prog.first_unit != 0) {
+    const std::size_t q = find_units(s, static_cast<std::size_t>(p), std::u16string_view(&prog.first_unit, 1));
     return q == std::u16string_view::npos ? n + 1 : static_cast<TextPos>(q);
   }
   if (prog.has_first_set) {

@@ -170,7 +170,7 @@ enum class Op : std::uint8_t {
   kAny,           // any character but line feed
   kAnyAll,        // any character
   kClass,         // a: class index
-  kSplit,         // try a, on failure b
+  kSplit,         // try a, on failure b; c (when not 0): the unit branch a begins with
   kJmp,           // a
   kSave,          // a: register <- position
   kCommit,        // a: group; its pending start and the position become its registers
@@ -219,6 +219,7 @@ struct Program {
   // Optimisation results (absent with kRegexNoOptimize).
   bool has_first_set = false;
   std::unique_ptr<std::bitset<65536>> first_set;  // UTF-16 units a match can start with
+  char16_t first_unit = 0;                        // the only member of first_set, if it has one
   std::u16string literal_prefix;                  // exact units every match starts with
   bool pure_literal = false;                      // the pattern is exactly literal_prefix
   bool anchored_text_start = false;               // every match starts at \A
@@ -228,6 +229,10 @@ struct Program {
 bool compile_program(ParseResult& parsed, unsigned flags, Program& out, RegexError& error);
 
 // ---- plain-text searcher ---------------------------------------------------
+
+// First occurrence of `needle` at or after `from` that does not start inside
+// a surrogate pair, or npos (plain_searcher.cpp).
+std::size_t find_units(std::u16string_view hay, std::size_t from, std::u16string_view needle);
 
 // Sunday's variant of Boyer-Moore over UTF-16 units (plain_searcher.cpp).
 class PlainSearcher {
@@ -241,7 +246,7 @@ class PlainSearcher {
  private:
   std::u16string needle_;  // folded when ignoring case
   bool ignore_case_;
-  std::uint32_t shift_[256];
+  std::vector<std::uint16_t> shift_;  // per UTF-16 unit; shifts above 65535 are capped (still safe)
 };
 
 // ---- matcher -----------------------------------------------------------
