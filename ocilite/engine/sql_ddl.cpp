@@ -962,6 +962,7 @@ void Rewriter::rewrite_block(size_t b, size_t e) {
   }
   rewrite_concat(t_);
   rewrite_decode(t_);
+  rewrite_date_arith(t_, date_columns());
   // rewrite passes may have shifted indexes: find END again
   e = end_index();
   end_kw = e;

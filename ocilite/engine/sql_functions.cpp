@@ -518,6 +518,48 @@ void fn_translate(sqlite3_context* ctx, int, sqlite3_value** argv) {
   result_text(ctx, out);
 }
 
+int64_t seconds_of(const OraDateTime& x) {
+  return days_from_civil(x.year, x.month, x.day) * 86400 + x.hour * 3600 + x.minute * 60 + x.second;
+}
+
+void result_shifted(sqlite3_context* ctx, const OraDateTime& dt, double days) {
+  int64_t secs = seconds_of(dt) + static_cast<int64_t>(std::llround(days * 86400.0));
+  int64_t d = secs >= 0 ? secs / 86400 : (secs - 86399) / 86400;
+  int64_t rest = secs - d * 86400;
+  OraDateTime r;
+  civil_from_days(d, r.year, r.month, r.day);
+  r.hour = static_cast<int>(rest / 3600);
+  r.minute = static_cast<int>(rest / 60 % 60);
+  r.second = static_cast<int>(rest % 60);
+  if (!valid_date(r)) return result_error(ctx, 1841);
+  result_date(ctx, r);
+}
+
+void fn_date_add(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (is_null(argv[0]) || is_null(argv[1])) return sqlite3_result_null(ctx);
+  auto dt = date_arg(ctx, argv[0]);
+  if (!dt) return;
+  double days = 0;
+  if (!number_arg(ctx, argv[1], days)) return;
+  result_shifted(ctx, *dt, days);
+}
+
+// date - n gives a date; date - date gives the days between them.
+void fn_date_sub(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (is_null(argv[0]) || is_null(argv[1])) return sqlite3_result_null(ctx);
+  auto a = date_arg(ctx, argv[0]);
+  if (!a) return;
+  if (sqlite3_value_type(argv[1]) == SQLITE_TEXT) {
+    if (auto b = date_from_storage(text_arg(argv[1]))) {
+      double diff = static_cast<double>(seconds_of(*a) - seconds_of(*b)) / 86400.0;
+      return result_number(ctx, std::round(diff * 1e9) / 1e9);
+    }
+  }
+  double days = 0;
+  if (!number_arg(ctx, argv[1], days)) return;
+  result_shifted(ctx, *a, -days);
+}
+
 void fn_sysdate(sqlite3_context* ctx, int, sqlite3_value**) {
   OraDateTime dt = now_local();
   dt.nanos = 0;
@@ -800,7 +842,8 @@ OraError register_sql_functions(sqlite3* db, Session* session) {
       {"ocilite_bfilename", 2, fn_bfilename, true},  {"ocilite_rawtohex", 1, fn_rawtohex, true},
       {"ocilite_hextoraw", 1, fn_hextoraw, true},    {"ocilite_rowid", 2, fn_rowid, true},
       {"ocilite_rowid_key", 1, fn_rowid_key, true},  {"ocilite_urowid", -1, fn_urowid, true},
-      {"ocilite_to_col", 3, fn_to_col, false},
+      {"ocilite_to_col", 3, fn_to_col, false},       {"ocilite_date_add", 2, fn_date_add, false},
+      {"ocilite_date_sub", 2, fn_date_sub, false},
   };
   for (const auto& d : defs) {
     int flags = SQLITE_UTF8 | (d.deterministic ? SQLITE_DETERMINISTIC : 0);

@@ -226,6 +226,58 @@ void rewrite_concat(std::vector<Token>& t) {
   }
 }
 
+namespace {
+
+bool date_like_start(const std::vector<Token>& t, size_t b, const std::set<std::string>& date_columns) {
+  const Token& f = t[b];
+  if (f.raw) return f.text == "ocilite_date_add" || f.text == "ocilite_date_sub";
+  if (f.kind == TokKind::Ident) {
+    const std::string& u = f.upper;
+    if (u == "SYSDATE" || u == "SYSTIMESTAMP" || u == "CURRENT_DATE" || u == "CURRENT_TIMESTAMP" || u == "LOCALTIMESTAMP")
+      return true;
+    if (u == "DATE" && b + 1 < t.size() && t[b + 1].kind == TokKind::String) return true;
+    if (b + 1 < t.size() && t[b + 1].op("(")) {
+      if (u == "TO_DATE" || u == "TO_TIMESTAMP" || u == "ADD_MONTHS" || u == "LAST_DAY" || u == "NEXT_DAY") return true;
+      if ((u == "TRUNC" || u == "ROUND" || u == "NVL" || u == "GREATEST" || u == "LEAST") && b + 2 < t.size())
+        return date_like_start(t, b + 2, date_columns);
+      return false;
+    }
+  }
+  if (f.op("(") && b + 1 < t.size()) return date_like_start(t, b + 1, date_columns);
+  if (f.name_like()) {
+    size_t k = b;
+    while (k + 2 < t.size() && t[k + 1].op(".") && t[k + 2].name_like()) k += 2;
+    return date_columns.count(t[k].upper) > 0;
+  }
+  return false;
+}
+
+}  // namespace
+
+// date + n, date - n and date - date: Oracle's date arithmetic in days.
+void rewrite_date_arith(std::vector<Token>& t, const std::set<std::string>& date_columns) {
+  for (size_t p = 1; p + 1 < t.size(); ++p) {
+    if (!(t[p].op("+") || t[p].op("-")) || t[p].raw) continue;
+    const Token& prev = t[p - 1];
+    bool binary = prev.op(")") || prev.name_like() || prev.kind == TokKind::Number || prev.kind == TokKind::String ||
+                  prev.kind == TokKind::Bind || prev.kw("END");
+    if (!binary || (prev.kind == TokKind::Ident && is_expr_keyword(prev.upper) && !prev.kw("END"))) continue;
+    size_t s = left_operand(t, p);
+    if (!date_like_start(t, s, date_columns)) continue;
+    size_t e = right_operand_end(t, p);
+    std::vector<Token> out(t.begin(), t.begin() + static_cast<long>(s));
+    out.push_back(raw_token(t[p].op("+") ? "ocilite_date_add" : "ocilite_date_sub", t[s].offset));
+    out.push_back(raw_token("(", t[s].offset));
+    out.insert(out.end(), t.begin() + static_cast<long>(s), t.begin() + static_cast<long>(p));
+    out.push_back(raw_token(",", t[p].offset));
+    out.insert(out.end(), t.begin() + static_cast<long>(p) + 1, t.begin() + static_cast<long>(std::min(e, t.size())));
+    out.push_back(raw_token(")", e < t.size() ? t[e].offset : t.back().offset));
+    out.insert(out.end(), t.begin() + static_cast<long>(std::min(e, t.size())), t.end());
+    t = std::move(out);
+    p = s;  // the new call may itself be the left side of the next + or -
+  }
+}
+
 void rewrite_decode(std::vector<Token>& t) {
   for (int guard = 0; guard < 10000; ++guard) {
     size_t p = 0;
@@ -1304,6 +1356,28 @@ void Rewriter::rewrite_statement(size_t b, size_t e) {
   end_piece();
 }
 
+// Upper-case names of DATE and TIMESTAMP columns of the tables the
+// statement names, for the date arithmetic pass.
+std::set<std::string> Rewriter::date_columns() {
+  std::set<std::string> cols;
+  for (size_t i = 0; i + 1 < t_.size(); ++i) {
+    const Token& k = t_[i];
+    if (!(k.kw("FROM") || k.kw("JOIN") || k.kw("UPDATE") || k.kw("INTO") || (k.op(",") && i > 0))) continue;
+    if (!t_[i + 1].name_like()) continue;
+    std::string owner, name = name_of(t_[i + 1]);
+    if (i + 3 < t_.size() && t_[i + 2].op(".") && t_[i + 3].name_like()) {
+      owner = name;
+      name = name_of(t_[i + 3]);
+    }
+    TableRef ref;
+    resolve_table(owner, name, ref);
+    if (!ref.info) continue;
+    for (const auto& c : ref.info->columns)
+      if (c.type.code == 12 || c.type.code == 180 || c.type.code == 181 || c.type.code == 231) cols.insert(upper(c.name));
+  }
+  return cols;
+}
+
 RewriteResult Rewriter::run() {
   LexResult lx = lex_sql(src_);
   if (!lx.ok) {
@@ -1339,6 +1413,7 @@ RewriteResult Rewriter::run() {
   }
   rewrite_concat(t_);
   rewrite_decode(t_);
+  rewrite_date_arith(t_, date_columns());
   e = end_index();
   while (e > 0 && (tok(e - 1).op(";") || tok(e - 1).op("/"))) --e;
   rewrite_statement(0, e);

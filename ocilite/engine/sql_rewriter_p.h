@@ -72,6 +72,7 @@ class Rewriter {
   void create_index(size_t i, size_t e, bool unique);
   void create_view(size_t i, size_t e, bool or_replace);
   std::string parse_type(size_t& i, size_t e);  // Oracle type declaration text
+  std::set<std::string> date_columns();
 
   Session& s_;
   std::string_view src_;
@@ -89,6 +90,7 @@ class Rewriter {
 // Passes over the whole token list before emission.
 void rewrite_concat(std::vector<Token>& t);   // a || b || c -> ocilite_concat(a, b, c)
 void rewrite_decode(std::vector<Token>& t);   // DECODE / NVL2 -> CASE
+void rewrite_date_arith(std::vector<Token>& t, const std::set<std::string>& date_columns);
 
 Token raw_token(std::string text, size_t offset);
 bool is_expr_keyword(std::string_view upper);

@@ -40,6 +40,15 @@ TEST_F(StatementTest, DatesUseTheSessionFormat) {
   EXPECT_EQ(query(*s, "select to_char(hiredate, 'YYYY/MM/DD') from emp where empno = 7369"), (Rows{{"1999/01/01"}}));
 }
 
+TEST_F(StatementTest, DateArithmetic) {
+  EXPECT_EQ(query(*s, "select to_char(hiredate + 1, 'YYYY-MM-DD'), hiredate - 1, to_date('2020-03-01', 'YYYY-MM-DD') - to_date('2020-02-01', 'YYYY-MM-DD') from emp where empno = 7369"),
+            (Rows{{"1980-12-18", "1980-12-16 00:00:00", "29"}}));
+  EXPECT_EQ(query(*s, "select to_char(to_date('2020-01-01', 'YYYY-MM-DD') + mod(400, 366) + 0.5, 'YYYY-MM-DD HH24') from dual"),
+            (Rows{{"2020-02-04 12"}}));
+  exec(*s, "update emp set hiredate = hiredate + 365 where empno = 7369");
+  EXPECT_EQ(query(*s, "select hiredate from emp where empno = 7369"), (Rows{{"1981-12-17 00:00:00"}}));
+}
+
 TEST_F(StatementTest, ImplicitConversionErrors) {
   Result r = run(*s, "update emp set sal = 'abc' where empno = 7369");
   EXPECT_EQ(r.error.code, 1722) << r.error.text;
@@ -149,6 +158,14 @@ TEST_F(StatementTest, DdlAndDictionary) {
   EXPECT_EQ(query(*s, "select comments from all_tab_comments where owner = 'SCOTT' and table_name = 'EMP'"), (Rows{{"Employees"}}));
   exec(*s, "create sequence s1 start with 10");
   EXPECT_EQ(query(*s, "select s1.nextval from dual"), (Rows{{"10"}}));
+  exec(*s, "create table dept (deptno number(2) primary key, dname varchar2(14))");
+  exec(*s, "create view emp_dept_v as select e.ename, d.dname from emp e, dept d where e.deptno = d.deptno");
+  exec(*s, "comment on table emp_dept_v is 'Joined'");
+  auto other = db.login();
+  EXPECT_EQ(query(*other, "select view_name from all_views where owner = 'SCOTT'"), (Rows{{"EMP_DEPT_V"}}));
+  EXPECT_EQ(query(*other, "select table_type, comments from all_tab_comments where table_name = 'EMP_DEPT_V'"),
+            (Rows{{"VIEW", "Joined"}}));
+  EXPECT_EQ(query(*other, "select count(*) from emp_dept_v"), (Rows{{"0"}}));
   exec(*s, "drop table t2");
   EXPECT_EQ(run(*s, "select * from t2").error.code, 942);
 }
