@@ -30,6 +30,7 @@ CREATE TABLE users (
   sysdba INTEGER NOT NULL DEFAULT 0,
   sysoper INTEGER NOT NULL DEFAULT 0,
   locked INTEGER NOT NULL DEFAULT 0,
+  ignore_case INTEGER NOT NULL DEFAULT 0,  -- the hash is of the upper-cased password
   password_expires TEXT,              -- UTC 'YYYY-MM-DD HH:MM:SS'; NULL: never
   created TEXT NOT NULL DEFAULT (datetime('now')));
 CREATE TABLE synonyms (
@@ -96,6 +97,12 @@ OraError check_schema_file(const std::filesystem::path& file) {
   if (!s.ok() || (!s.step() && s.rc() != SQLITE_DONE))
     return ora_error(1115, {"'" + file.string() + "': " + sqlite3_errstr(s.rc())});
   return {};
+}
+
+std::string upper_ascii(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
 }
 
 }  // namespace
@@ -167,7 +174,8 @@ OraError Catalog::add_user(std::string_view name_in, const UserOptions& options)
   if (!valid_schema_name(name)) return ora_internal("user name '" + name + "' cannot name a schema file");
   std::optional<std::string> hash;
   if (options.password) {
-    hash = detail::hash_password(*options.password);
+    hash = detail::hash_password(options.case_insensitive_password ? upper_ascii(*options.password)
+                                                                   : *options.password);
     if (!hash) return ora_internal("cannot hash the password");
   }
   std::lock_guard lock(impl_->mutex);
@@ -187,10 +195,10 @@ OraError Catalog::add_user(std::string_view name_in, const UserOptions& options)
     return ora_error(1115, {"'" + file.string() + "': " + error});
   schema.reset();
   Stmt s(db,
-         "INSERT INTO users (name, password_hash, external, sysdba, sysoper, password_expires) "
-         "VALUES (?, ?, ?, ?, ?, CASE WHEN ?6 IS NULL THEN NULL ELSE datetime('now', ?6 || ' days') END)");
+         "INSERT INTO users (name, password_hash, external, sysdba, sysoper, ignore_case, password_expires) "
+         "VALUES (?, ?, ?, ?, ?, ?7, CASE WHEN ?6 IS NULL THEN NULL ELSE datetime('now', ?6 || ' days') END)");
   s.bind(1, name).bind(2, hash).bind(3, options.external).bind(4, options.sysdba).bind(5, options.sysoper);
-  s.bind(6, options.password_expires_in_days);
+  s.bind(6, options.password_expires_in_days).bind(7, options.case_insensitive_password);
   if (!s.run()) return detail::sqlite_failure(db, "add user");
   return {};
 }
@@ -201,7 +209,7 @@ OraError Catalog::set_password(std::string_view name_in, std::string_view passwo
   if (!hash) return ora_internal("cannot hash the password");
   std::lock_guard lock(impl_->mutex);
   Stmt s(impl_->db.get(),
-         "UPDATE users SET password_hash = ?2, password_expires = "
+         "UPDATE users SET password_hash = ?2, ignore_case = 0, password_expires = "
          "CASE WHEN ?3 IS NULL THEN NULL ELSE datetime('now', ?3 || ' days') END WHERE name = ?1");
   s.bind(1, name).bind(2, *hash).bind(3, expires_in_days);
   if (!s.run()) return detail::sqlite_failure(impl_->db.get(), "set password");
@@ -293,12 +301,12 @@ LoginResult Catalog::check_login(std::string_view user_in, std::string_view pass
   LoginResult r;
   const bool external = user_in.empty() && password.empty();
   std::string hash;
-  bool is_external = false, sysdba = false, sysoper = false, locked = false;
+  bool is_external = false, sysdba = false, sysoper = false, locked = false, ignore_case = false;
   std::optional<std::int64_t> seconds_left;
   {
     std::lock_guard lock(impl_->mutex);
     Stmt s(impl_->db.get(),
-           "SELECT name, password_hash, external, sysdba, sysoper, locked, "
+           "SELECT name, password_hash, external, sysdba, sysoper, locked, ignore_case, "
            "CAST((julianday(password_expires) - julianday('now')) * 86400 AS INTEGER) "
            "FROM users WHERE name = ?1 OR (?2 AND external AND upper(name) = upper(?3))");
     s.bind(1, external ? std::string() : normalize_name(user_in)).bind(2, external).bind(3, os_user);
@@ -312,9 +320,11 @@ LoginResult Catalog::check_login(std::string_view user_in, std::string_view pass
     sysdba = s.int64(3) != 0;
     sysoper = s.int64(4) != 0;
     locked = s.int64(5) != 0;
-    seconds_left = s.opt_int64(6);
+    ignore_case = s.int64(6) != 0;
+    seconds_left = s.opt_int64(7);
   }
-  if (external ? (!is_external || os_user.empty()) : !detail::verify_password(password, hash)) {
+  if (external ? (!is_external || os_user.empty())
+               : !detail::verify_password(ignore_case ? upper_ascii(password) : std::string(password), hash)) {
     r.user.clear();
     r.error = ora_error(1017);
     return r;

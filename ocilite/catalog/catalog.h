@@ -77,6 +77,10 @@ struct UserOptions {
   bool sysdba = false;
   bool sysoper = false;
   std::optional<int> password_expires_in_days;  // set: ORA-28002 until then, ORA-28001 after
+  // The password matches in any letter case, as with Oracle 10g password
+  // versions (SEC_CASE_SENSITIVE_LOGON = FALSE); the demo users have it so
+  // that both scott/tiger and SCOTT/TIGER log in.
+  bool case_insensitive_password = false;
 };
 
 struct UserInfo {

@@ -126,6 +126,9 @@ TEST_F(CatalogTest, LoginsGiveOraclesAnswers) {
   ASSERT_FALSE(cat->add_user("SOON", expiring(5)));
   ASSERT_FALSE(cat->add_user("GONE", expiring(-1)));
   ASSERT_FALSE(cat->add_user("SCHEMA_ONLY", {}));
+  UserOptions demo = pw("Tiger");
+  demo.case_insensitive_password = true;
+  ASSERT_FALSE(cat->add_user("DEMO", demo));
   const LoginCase cases[] = {
       {"scott", "tiger", LoginMode::normal, "", 0, "SCOTT"},
       {"SCOTT", "tiger", LoginMode::normal, "", 0, "SCOTT"},
@@ -144,6 +147,9 @@ TEST_F(CatalogTest, LoginsGiveOraclesAnswers) {
       {"gone", "pw", LoginMode::normal, "", 28001, ""},
       {"gone", "bad", LoginMode::normal, "", 1017, ""},
       {"schema_only", "", LoginMode::normal, "", 1017, ""},
+      {"demo", "tiger", LoginMode::normal, "", 0, "DEMO"},
+      {"DEMO", "TIGER", LoginMode::normal, "", 0, "DEMO"},
+      {"demo", "tigers", LoginMode::normal, "", 1017, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.user) + "/" + c.password);

@@ -1,0 +1,182 @@
+// The ocilite tool's commands and exit statuses, run in-process through
+// run_tool() with files for its standard streams, plus the built executable
+// and the demo database the build made.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "tool/commands.h"
+
+namespace ocilite::tool {
+namespace {
+
+using kestrel::testing::TempDir;
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+std::string slurp(std::FILE* f) {
+  std::string s;
+  std::rewind(f);
+  for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
+  return s;
+}
+
+Result run(std::vector<std::string> args, const std::string& input = {}) {
+  args.insert(args.begin(), "ocilite");
+  std::FILE* in = std::tmpfile();
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  std::fputs(input.c_str(), in);
+  std::rewind(in);
+  Result r{run_tool(args, in, out, err), "", ""};
+  std::fflush(out);
+  std::fflush(err);
+  r.out = slurp(out);
+  r.err = slurp(err);
+  std::fclose(in);
+  std::fclose(out);
+  std::fclose(err);
+  return r;
+}
+
+bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+class ToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db = (dir.path() / "db").string();
+    ASSERT_EQ(run({"create", db}).status, kExitOk);
+    ASSERT_EQ(run({"user", "add", db, "scott", "tiger"}).status, kExitOk);
+  }
+  TempDir dir;
+  std::string db;
+};
+
+TEST(ToolUsageTest, BadUsageExitsWithTwo) {
+  const std::vector<std::vector<std::string>> bad = {
+      {}, {"frobnicate"}, {"create"}, {"user"}, {"user", "add", "x"}, {"user", "rename", "x", "y"},
+      {"sql", "x"}, {"demo"}, {"user", "add", "d", "n", "p", "--bogus"}, {"user", "add", "d", "n", "p", "--expires-in", "x"}};
+  for (const auto& args : bad) {
+    const auto r = run(args);
+    EXPECT_EQ(r.status, kExitUsage) << (args.empty() ? "" : args[0]);
+    EXPECT_TRUE(contains(r.err, "usage:"));
+  }
+  EXPECT_EQ(run({"--help"}).status, kExitOk);
+}
+
+TEST_F(ToolTest, CreateAndUsersReportOracleErrors) {
+  auto r = run({"create", db});
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_TRUE(contains(r.err, "ORA-00955")) << r.err;
+  r = run({"user", "add", db, "SCOTT", "x"});
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_TRUE(contains(r.err, "ORA-01920")) << r.err;
+  EXPECT_EQ(run({"user", "add", db, "hr", "hr", "--sysdba", "--expires-in", "3"}).status, kExitOk);
+  r = run({"user", "list", db});
+  EXPECT_EQ(r.out, "HR sysdba\nSCOTT\n");
+  r = run({"user", "list", (dir.path() / "nothing").string()});
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_TRUE(contains(r.err, "ORA-12154"));
+  EXPECT_EQ(run({"user", "drop", db, "hr"}).status, kExitOk);
+  EXPECT_EQ(run({"user", "drop", db, "hr"}).status, kExitError);
+}
+
+TEST_F(ToolTest, SqlLoginFailuresExitWithOne) {
+  auto r = run({"sql", db, "scott/wrong"}, "select 1 from dual;\n");
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_TRUE(contains(r.err, "ORA-01017")) << r.err;
+  r = run({"sql", (dir.path() / "none").string(), "scott/tiger"}, "");
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_TRUE(contains(r.err, "ORA-12154")) << r.err;
+  EXPECT_EQ(run({"sql", db, "scott"}).status, kExitUsage);
+}
+
+TEST_F(ToolTest, SqlRunsAScriptAndPrintsLikeAConsole) {
+  const auto r = run({"sql", db, "scott/tiger"},
+                     "create table t (id number(4) primary key, name varchar2(10 char));\n"
+                     "insert into t values (1, '鈴木');\n"
+                     "insert into t values (2, 'ab');\n"
+                     "update t set name = 'cd' where id = 2;\n"
+                     "select id, name from t order by id;\n"
+                     "select id from t where id > 5;\n"
+                     "commit;\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out,
+            "Table created.\n\n"
+            "1 row created.\n\n"
+            "1 row created.\n\n"
+            "1 row updated.\n\n"
+            "ID NAME\n"
+            "-- ----\n"
+            " 1 鈴木\n"
+            " 2 cd\n"
+            "\n2 rows selected.\n\n"
+            "no rows selected\n\n"
+            "Commit complete.\n\n");
+}
+
+TEST_F(ToolTest, ErrorsAreReportedWithTheirLineAndSetTheExitStatus) {
+  auto r = run({"sql", db, "scott/tiger"}, "select * from missing;\n\nselect 'still runs' as x from dual;\n");
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_EQ(r.err, "ERROR at line 1:\nORA-00942: table or view does not exist\n");
+  EXPECT_TRUE(contains(r.out, "still runs"));
+  r = run({"sql", db, "scott/tiger"},
+          "WHENEVER SQLERROR EXIT FAILURE\nselect * from missing;\nselect 'not run' as x from dual;\n");
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_FALSE(contains(r.out, "not run"));
+}
+
+TEST_F(ToolTest, PlsqlUnitsAreStoredWithAWarning) {
+  const auto r = run({"sql", db, "scott/tiger"},
+                     "create or replace procedure p is\nbegin\n  null;\nend;\n/\n"
+                     "select object_name, status from user_objects where object_type = 'PROCEDURE';\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(contains(r.out, "Warning: Procedure created with compilation errors.")) << r.out;
+  EXPECT_TRUE(contains(r.out, "P           INVALID")) << r.out;
+}
+
+TEST(ToolBinaryTest, ExitStatusesOfTheExecutable) {
+  TempDir dir;
+  auto status = [](const std::string& cmd) {
+    const int rc = std::system((cmd + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  };
+  const std::string tool = OCILITE_TOOL_PATH, db = (dir.path() / "db").string();
+  EXPECT_EQ(status(tool), kExitUsage);
+  EXPECT_EQ(status(tool + " create " + db), kExitOk);
+  EXPECT_EQ(status(tool + " user add " + db + " u p"), kExitOk);
+  EXPECT_EQ(status("echo 'select 1 from dual;' | " + tool + " sql " + db + " u/p"), kExitOk);
+  EXPECT_EQ(status("echo 'select 1 from nowhere;' | " + tool + " sql " + db + " u/p"), kExitError);
+}
+
+// The demo database the build made from ocilite/demo.
+TEST(DemoDatabaseTest, HoldsWhatTheDemoPromises) {
+  const auto demo = kestrel::testing::binary_dir() / "demo";
+  ASSERT_TRUE(std::filesystem::exists(demo / "_catalog.db")) << demo;
+  const auto r = run({"sql", demo.string(), "scott/tiger"},
+                     "set feedback off\n"
+                     "select count(*) as n from emp;\n"
+                     "select count(*) as n from big_table;\n"
+                     "select iot_type from user_tables where table_name = 'SALGRADE';\n"
+                     "select table_name from user_synonyms where synonym_name = 'STAFF';\n"
+                     "select count(*) as n from user_sequences;\n"
+                     "select comments from user_tab_comments where table_name = 'EMP';\n"
+                     "select ename from emp where empno = 7839;\n"
+                     "select count(*) as n from all_types;\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  for (const char* want : {"\n14\n", "\n100000\n", "IOT", "EMP", "社員", "小林 誠"}) EXPECT_TRUE(contains(r.out, want)) << want;
+  EXPECT_TRUE(std::filesystem::exists(demo / "files" / "kestrel.png"));
+  // The demo passwords work in either case.
+  EXPECT_EQ(run({"sql", demo.string(), "HR/HR"}, "select 1 from dual;\n").status, kExitOk);
+}
+
+}  // namespace
+}  // namespace ocilite::tool
