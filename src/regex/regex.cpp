@@ -39,34 +39,47 @@ std::u16string_view RegexError::description() const {
 Regex::Regex(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Regex::~Regex() = default;
 
+namespace {
+
+rx::MatchInput match_input(const Regex::Impl& d) { return {d.user_positions_set, d.user_positions}; }
+rx::MatchLimits match_limits(const Regex::Impl& d) { return {d.step_limit, d.cancel ? &d.cancel : nullptr}; }
+
+}  // namespace
+
 int Regex::execute(std::u16string_view subject, std::size_t start) {
   Impl& d = *impl_;
   if (d.plain) {
     const std::size_t at = d.searcher->find(subject, start);
+    d.regs.start.fill(kNoTextPos);
+    d.regs.end.fill(kNoTextPos);
     if (at == std::u16string_view::npos) {
-      d.regs.start.fill(kNoTextPos);
-      d.regs.end.fill(kNoTextPos);
       d.status = RegexStatus::kNoMatch;
       return 0;
     }
-    d.regs.start.fill(kNoTextPos);
-    d.regs.end.fill(kNoTextPos);
     d.regs.start[0] = static_cast<TextPos>(at);
     d.regs.end[0] = static_cast<TextPos>(at + d.searcher->length());
     d.status = RegexStatus::kMatch;
     return 1;
   }
-  rx::MatchInput in{d.user_positions_set, d.user_positions};
-  rx::MatchLimits lim{d.step_limit, d.cancel ? &d.cancel : nullptr};
-  d.status = rx::run_string(d.prog, *d.state, subject, start, in, lim, d.regs);
+  d.status = rx::run_string(d.prog, *d.state, subject, start, false, match_input(d), match_limits(d), d.regs);
   return d.status == RegexStatus::kMatch ? 1 : 0;
 }
 
 int Regex::execute(const RegexTextSource& source, TextPos start) {
   Impl& d = *impl_;
-  rx::MatchInput in{d.user_positions_set, d.user_positions};
-  rx::MatchLimits lim{d.step_limit, d.cancel ? &d.cancel : nullptr};
-  d.status = rx::run_source(d.prog, *d.state, source, start, in, lim, d.regs);
+  d.status = rx::run_source(d.prog, *d.state, source, start, false, match_input(d), match_limits(d), d.regs);
+  return d.status == RegexStatus::kMatch ? 1 : 0;
+}
+
+int Regex::execute_backward(std::u16string_view subject, std::size_t from) {
+  Impl& d = *impl_;
+  d.status = rx::run_string(d.prog, *d.state, subject, from, true, match_input(d), match_limits(d), d.regs);
+  return d.status == RegexStatus::kMatch ? 1 : 0;
+}
+
+int Regex::execute_backward(const RegexTextSource& source, TextPos from) {
+  Impl& d = *impl_;
+  d.status = rx::run_source(d.prog, *d.state, source, from, true, match_input(d), match_limits(d), d.regs);
   return d.status == RegexStatus::kMatch ? 1 : 0;
 }
 

@@ -89,6 +89,12 @@ class Regex {
   int execute(std::u16string_view subject, std::size_t start = 0);
   // The same over a text source, starting at `start` (a position of `source`).
   int execute(const RegexTextSource& source, TextPos start);
+  // Backward search ("find previous"): start positions are tried from
+  // `from` down to the start of the text, and the first one where the
+  // pattern matches wins (at that position the match is the usual
+  // leftmost-first one). Returns 1 or 0 like execute().
+  int execute_backward(std::u16string_view subject, std::size_t from);
+  int execute_backward(const RegexTextSource& source, TextPos from);
 
   RegexStatus status() const;
   // True when the last execute returned 0 because it gave up, not because
@@ -129,6 +135,8 @@ class Regex {
   // The text given to compile_regex / compile_plain_text.
   const std::u16string& source_text() const;
 
+  // Internal: built by compile_regex / compile_plain_text (Impl is defined
+  // in regex_p.h).
   struct Impl;
   explicit Regex(std::unique_ptr<Impl> impl);
   Impl& impl() { return *impl_; }

@@ -483,7 +483,6 @@ TextPos next_candidate(const Program& prog, const std::u16string_view s, TextPos
   return p;
 }
 
-template <class Text>
 RegexStatus finish(MatcherState& st, bool found, RegexMatch& regs) {
   if (found) {
     copy_registers(st, regs);
@@ -496,15 +495,34 @@ RegexStatus finish(MatcherState& st, bool found, RegexMatch& regs) {
 }  // namespace
 
 RegexStatus run_string(const Program& prog, MatcherState& st, std::u16string_view subject,
-                       std::size_t start, const MatchInput& in, const MatchLimits& lim,
+                       std::size_t start, bool backward, const MatchInput& in, const MatchLimits& lim,
                        RegexMatch& regs) {
   st.steps = 0;
   st.abort = RegexStatus::kNoMatch;
   const auto n = static_cast<TextPos>(subject.size());
   FlatText text{subject.data(), n};
   Vm<FlatText> vm(prog, st, text, in, lim, static_cast<TextPos>(start));
+  auto inside_pair = [&](TextPos p) {
+    return p > 0 && p < n && is_low_surrogate(subject[p]) && is_high_surrogate(subject[p - 1]);
+  };
   bool found = false;
   try {
+    if (backward) {
+      // Start positions from `start` down to the start of the text; the
+      // first one with a match wins.
+      for (TextPos p = std::min(static_cast<TextPos>(start), n); p >= 0 && !found; --p) {
+        if (inside_pair(p) || (prog.anchored_text_start && p > 0)) continue;
+        if (prog.anchored_line_start && !text.line_start(p)) continue;
+        if (!prog.literal_prefix.empty()) {
+          if (subject.substr(static_cast<std::size_t>(p), prog.literal_prefix.size()) != prog.literal_prefix) continue;
+        } else if (prog.has_first_set && (p >= n || !prog.first_set->test(subject[p]))) {
+          continue;
+        }
+        found = vm.run(p);
+        if (st.abort != RegexStatus::kNoMatch) break;
+      }
+      return finish(st, found, regs);
+    }
     for (TextPos p = static_cast<TextPos>(start); p <= n;) {
       if (prog.anchored_text_start && p > 0) break;
       p = next_candidate(prog, subject, p);
@@ -516,7 +534,7 @@ RegexStatus run_string(const Program& prog, MatcherState& st, std::u16string_vie
         continue;
       }
       // Never start between the halves of a surrogate pair.
-      if (p > 0 && p < n && is_low_surrogate(subject[p]) && is_high_surrogate(subject[p - 1])) {
+      if (inside_pair(p)) {
         ++p;
         continue;
       }
@@ -531,46 +549,51 @@ RegexStatus run_string(const Program& prog, MatcherState& st, std::u16string_vie
     st.abort = RegexStatus::kNoMemory;
     found = false;
   }
-  return finish<FlatText>(st, found, regs);
+  return finish(st, found, regs);
 }
 
 RegexStatus run_source(const Program& prog, MatcherState& st, const RegexTextSource& src,
-                       TextPos start, const MatchInput& in, const MatchLimits& lim,
+                       TextPos start, bool backward, const MatchInput& in, const MatchLimits& lim,
                        RegexMatch& regs) {
   st.steps = 0;
   st.abort = RegexStatus::kNoMatch;
   SourceText text{&src};
   Vm<SourceText> vm(prog, st, text, in, lim, start);
+  const bool needs_char = prog.has_first_set || !prog.literal_prefix.empty();
+  // Quick rejection of hopeless start positions.
+  auto worth_trying = [&](TextPos p) {
+    if (prog.anchored_text_start && !src.at_text_start(p)) return false;
+    if (prog.anchored_line_start && !src.at_line_start(p)) return false;
+    if (src.at_text_end(p)) return !needs_char;
+    if (prog.has_first_set) {
+      const char32_t c = src.char_at(p);
+      const char32_t unit = c < 0x10000 ? c : 0xD800 + ((c - 0x10000) >> 10);
+      return prog.first_set->test(unit);
+    }
+    if (!prog.literal_prefix.empty()) return src.char_at(p) == prog.literal_prefix[0];
+    return true;
+  };
   bool found = false;
   try {
     for (TextPos p = start;;) {
-      if (prog.anchored_text_start && !src.at_text_start(p)) break;
-      bool try_here = true;
-      if (!src.at_text_end(p)) {
-        if (prog.has_first_set) {
-          char32_t c = src.char_at(p);
-          const char32_t unit = c < 0x10000 ? c : 0xD800 + ((c - 0x10000) >> 10);
-          try_here = prog.first_set->test(unit);
-        } else if (!prog.literal_prefix.empty()) {
-          try_here = src.char_at(p) == prog.literal_prefix[0];
-        }
-      } else if (prog.has_first_set || !prog.literal_prefix.empty()) {
-        break;
-      }
-      if (try_here && prog.anchored_line_start && !src.at_line_start(p)) try_here = false;
-      if (try_here && vm.run(p)) {
+      if (worth_trying(p) && vm.run(p)) {
         found = true;
         break;
       }
       if (st.abort != RegexStatus::kNoMatch) break;
-      if (src.at_text_end(p)) break;
-      p = src.next(p);
+      if (backward) {
+        if (src.at_text_start(p)) break;
+        p = src.prev(p);
+      } else {
+        if (src.at_text_end(p) || (prog.anchored_text_start && !src.at_text_start(p))) break;
+        p = src.next(p);
+      }
     }
   } catch (const std::bad_alloc&) {
     st.abort = RegexStatus::kNoMemory;
     found = false;
   }
-  return finish<SourceText>(st, found, regs);
+  return finish(st, found, regs);
 }
 
 }  // namespace kestrel::rx

@@ -272,12 +272,13 @@ struct MatcherStateDeleter {
 using MatcherStatePtr = std::unique_ptr<MatcherState, MatcherStateDeleter>;
 MatcherStatePtr make_matcher_state();
 
-// Searches from `start` for the leftmost match; fills `regs` on a match.
+// Searches from `start` for the leftmost match (or, backward, for the match
+// with the greatest start position not after `start`); fills `regs`.
 RegexStatus run_string(const Program& prog, MatcherState& st, std::u16string_view subject,
-                       std::size_t start, const MatchInput& in, const MatchLimits& lim,
+                       std::size_t start, bool backward, const MatchInput& in, const MatchLimits& lim,
                        RegexMatch& regs);
 RegexStatus run_source(const Program& prog, MatcherState& st, const RegexTextSource& src,
-                       TextPos start, const MatchInput& in, const MatchLimits& lim,
+                       TextPos start, bool backward, const MatchInput& in, const MatchLimits& lim,
                        RegexMatch& regs);
 
 }  // namespace kestrel::rx

@@ -29,6 +29,30 @@ TEST(RegexExecute, SearchStartSeesTheTextBeforeIt) {
   EXPECT_EQ(bol->execute(u"ab", 3), 0);  // past the end: no match, no crash
 }
 
+TEST(RegexExecute, BackwardSearchFindsTheNearestStartNotAfterFrom) {
+  auto re = compile_regex(u"a+", 0);
+  const std::u16string text = u"aa b aaa c";
+  ASSERT_EQ(re->execute_backward(text, text.size()), 1);
+  EXPECT_EQ(re->match_start(), 7);  // the last start position with a match
+  EXPECT_EQ(re->match_length(), 1);
+  ASSERT_EQ(re->execute_backward(text, 4), 1);
+  EXPECT_EQ(re->match_start(), 1);
+  EXPECT_EQ(re->execute_backward(u"bbb", 2), 0);
+  auto pair = compile_regex(u".", 0);
+  ASSERT_EQ(pair->execute_backward(u"x\U0001F600", 2), 1);
+  EXPECT_EQ(pair->match_start(), 1);  // never inside the surrogate pair
+  EXPECT_EQ(pair->match_length(), 2);
+  auto plain = compile_plain_text(u"ab", I);
+  ASSERT_EQ(plain->execute_backward(u"ab AB ab", 7), 1);
+  EXPECT_EQ(plain->match_start(), 6);
+  ASSERT_EQ(plain->execute_backward(u"ab AB ab", 5), 1);
+  EXPECT_EQ(plain->match_start(), 3);
+  StringTextSource src(text);
+  ASSERT_EQ(re->execute_backward(src, 6), 1);
+  EXPECT_EQ(re->match_start(), 6);
+  EXPECT_EQ(re->match_end(), 8);
+}
+
 TEST(RegexExecute, SubmatchAndGroupCount) {
   auto re = compile_regex(u"(?<word>\\w+)(?:-(\\d+))?", 0);
   ASSERT_TRUE(re);
