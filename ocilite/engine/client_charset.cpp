@@ -126,6 +126,12 @@ std::string utf8_to_client(const CharsetInfo& cs, std::string_view text) {
   return from_utf8().run(text, "?", 0);
 }
 
+const std::string& utf8_to_client(const CharsetInfo& cs, const std::string& text, std::string& scratch) {
+  if (cs.is_utf8() || all_ascii(text)) return text;
+  scratch = from_utf8().run(text, "?", 0);
+  return scratch;
+}
+
 size_t client_offset(const CharsetInfo& cs, std::string_view utf8, size_t utf8_bytes) {
   if (utf8_bytes > utf8.size()) utf8_bytes = utf8.size();
   if (cs.is_utf8()) return utf8_bytes;

@@ -28,6 +28,8 @@ bool charset_from_id(unsigned id, CharsetInfo& out);
 // '?' (to the client) or U+FFFD (to the database).
 std::string client_to_utf8(const CharsetInfo& cs, std::string_view text);
 std::string utf8_to_client(const CharsetInfo& cs, std::string_view text);
+// `text` itself when no conversion is needed, else the converted text in `scratch`.
+const std::string& utf8_to_client(const CharsetInfo& cs, const std::string& text, std::string& scratch);
 
 // Number of client bytes for the first `utf8_bytes` bytes of a UTF-8 text
 // (parse error offsets are reported in client bytes).

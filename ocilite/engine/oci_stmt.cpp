@@ -161,6 +161,11 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
     return r;
   }
   if (!p) return r;
+  thread_local std::string text_buf, conv_buf;
+  auto client_text = [&]() -> const std::string& {
+    value_as_text(v, col, s, text_buf);
+    return utf8_to_client(cs, text_buf, conv_buf);
+  };
   auto put_text = [&](const std::string& text, size_t cap, bool nul, bool pad, size_t prefix) {
     size_t n = text.size();
     bool trunc = n > cap;
@@ -187,26 +192,26 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
   switch (d.dty) {
     case SQLT_STR:
       if (sz == 0) return r;
-      put_text(utf8_to_client(cs, value_as_text(v, col, s)), sz - 1, true, false, 0);
+      put_text(client_text(), sz - 1, true, false, 0);
       return r;
     case SQLT_CHR:
     case SQLT_LNG:
-      put_text(utf8_to_client(cs, value_as_text(v, col, s)), sz, false, false, 0);
+      put_text(client_text(), sz, false, false, 0);
       return r;
     case SQLT_AFC:
-      put_text(utf8_to_client(cs, value_as_text(v, col, s)), sz, false, true, 0);
+      put_text(client_text(), sz, false, true, 0);
       return r;
     case SQLT_AVC:
       if (sz == 0) return r;
-      put_text(utf8_to_client(cs, value_as_text(v, col, s)), sz - 1, true, true, 0);
+      put_text(client_text(), sz - 1, true, true, 0);
       return r;
     case SQLT_VCS:
       if (sz < 2) return r;
-      put_text(utf8_to_client(cs, value_as_text(v, col, s)), sz - 2, false, false, 2);
+      put_text(client_text(), sz - 2, false, false, 2);
       return r;
     case SQLT_BIN:
     case SQLT_LBI: {
-      std::string bytes = v.kind == Value::Kind::blob ? v.s : utf8_to_client(cs, value_as_text(v, col, s));
+      const std::string& bytes = v.kind == Value::Kind::blob ? v.s : client_text();
       put_text(bytes, sz, false, false, 0);
       return r;
     }

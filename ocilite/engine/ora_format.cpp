@@ -53,8 +53,8 @@ std::string trim(std::string_view s) {
 // Plain decimal text of a double with 15 significant digits, no exponent.
 std::string plain_decimal(double v) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", v);  // d.dddddddddddddde±x
-  std::string s(buf);
+  auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);  // d.dddddddddddddde±x
+  std::string s(buf, res.ptr);
   bool neg = s[0] == '-';
   if (neg) s.erase(0, 1);
   size_t epos = s.find('e');
@@ -419,18 +419,32 @@ int day_of_year(const OraDateTime& dt) {
   return static_cast<int>(days_from_civil(dt.year, dt.month, dt.day) - days_from_civil(dt.year, 1, 1)) + 1;
 }
 
-std::string pad_num(int64_t v, int width, bool fm) {
-  char buf[32];
-  if (fm) std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
-  else std::snprintf(buf, sizeof buf, "%0*lld", width, static_cast<long long>(v));
-  return buf;
+
+}  // namespace
+
+namespace {
+
+void append_num(std::string& out, int64_t v, int width, bool fm) {
+  char buf[24];
+  int n = 0;
+  bool neg = v < 0;
+  uint64_t u = neg ? static_cast<uint64_t>(-v) : static_cast<uint64_t>(v);
+  do {
+    buf[n++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u);
+  if (!fm)
+    while (n < width) buf[n++] = '0';
+  if (neg) out.push_back('-');
+  while (n) out.push_back(buf[--n]);
 }
 
 }  // namespace
 
-std::optional<std::string> format_date(const OraDateTime& dt, std::string_view fmt) {
+std::optional<DateFormat> DateFormat::compile(std::string_view fmt) {
+  DateFormat f;
+  f.model_ = std::string(fmt);
   std::string fu = upper(fmt);
-  std::string out;
   bool fm = false;
   size_t i = 0;
   while (i < fmt.size()) {
@@ -438,7 +452,7 @@ std::optional<std::string> format_date(const OraDateTime& dt, std::string_view f
     if (c == '"') {
       size_t end = fmt.find('"', i + 1);
       if (end == std::string_view::npos) return std::nullopt;
-      out.append(fmt.substr(i + 1, end - i - 1));
+      f.items_.push_back({-1, std::string(fmt.substr(i + 1, end - i - 1)), fm});
       i = end + 1;
       continue;
     }
@@ -454,64 +468,92 @@ std::optional<std::string> format_date(const OraDateTime& dt, std::string_view f
     size_t k = match_element(fu, i);
     if (k == kElements.size()) {
       if (std::isalnum(static_cast<unsigned char>(c))) return std::nullopt;
-      out.push_back(c);
+      if (!f.items_.empty() && f.items_.back().element == -1) f.items_.back().text.push_back(c);
+      else f.items_.push_back({-1, std::string(1, c), fm});
       ++i;
       continue;
     }
-    std::string_view e = kElements[k];
-    std::string_view as_written = fmt.substr(i, e.size());
-    i += e.size();
+    f.items_.push_back({static_cast<int>(k), std::string(fmt.substr(i, kElements[k].size())), fm});
+    i += kElements[k].size();
+  }
+  return f;
+}
+
+void DateFormat::format(const OraDateTime& dt, std::string& out) const {
+  for (const Item& it : items_) {
+    if (it.element < 0) {
+      out += it.text;
+      continue;
+    }
+    std::string_view e = kElements[static_cast<size_t>(it.element)];
+    const std::string& as_written = it.text;
+    bool fm = it.fm;
     int h12 = dt.hour % 12 == 0 ? 12 : dt.hour % 12;
-    if (e == "SYYYY") out += (dt.year < 0 ? "-" : " ") + pad_num(std::abs(dt.year), 4, fm);
-    else if (e == "YYYY" || e == "RRRR") out += pad_num(dt.year, 4, fm);
-    else if (e == "Y,YYY") out += std::to_string(dt.year / 1000) + "," + pad_num(dt.year % 1000, 3, false);
-    else if (e == "YYY") out += pad_num(dt.year % 1000, 3, fm);
-    else if (e == "YY" || e == "RR") out += pad_num(dt.year % 100, 2, fm);
-    else if (e == "Y") out += pad_num(dt.year % 10, 1, fm);
+    if (e == "YYYY" || e == "RRRR") append_num(out, dt.year, 4, fm);
+    else if (e == "MM") append_num(out, dt.month, 2, fm);
+    else if (e == "DD") append_num(out, dt.day, 2, fm);
+    else if (e == "HH24") append_num(out, dt.hour, 2, fm);
+    else if (e == "MI") append_num(out, dt.minute, 2, fm);
+    else if (e == "SS") append_num(out, dt.second, 2, fm);
+    else if (e == "SYYYY") {
+      out += dt.year < 0 ? "-" : " ";
+      append_num(out, std::abs(dt.year), 4, fm);
+    } else if (e == "Y,YYY") {
+      append_num(out, dt.year / 1000, 1, true);
+      out += ",";
+      append_num(out, dt.year % 1000, 3, false);
+    } else if (e == "YYY") append_num(out, dt.year % 1000, 3, fm);
+    else if (e == "YY" || e == "RR") append_num(out, dt.year % 100, 2, fm);
+    else if (e == "Y") append_num(out, dt.year % 10, 1, fm);
     else if (e == "MONTH") {
       std::string name = apply_case(kMonthName[static_cast<size_t>(dt.month - 1)], as_written);
       if (!fm) name.resize(9, ' ');
       out += name;
     } else if (e == "MON") out += apply_case(kMonthAbbr[static_cast<size_t>(dt.month - 1)], as_written);
-    else if (e == "MM") out += pad_num(dt.month, 2, fm);
     else if (e == "RM") {
       static constexpr std::array<const char*, 12> rm = {"I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX", "X", "XI", "XII"};
       std::string r = rm[static_cast<size_t>(dt.month - 1)];
       if (!fm) r.resize(4, ' ');
       out += r;
-    } else if (e == "DDD") out += pad_num(day_of_year(dt), 3, fm);
-    else if (e == "DD") out += pad_num(dt.day, 2, fm);
+    } else if (e == "DDD") append_num(out, day_of_year(dt), 3, fm);
     else if (e == "DAY") {
       std::string name = apply_case(kDayName[static_cast<size_t>(weekday(dt))], as_written);
       if (!fm) name.resize(9, ' ');
       out += name;
     } else if (e == "DY") out += apply_case(kDayAbbr[static_cast<size_t>(weekday(dt))], as_written);
-    else if (e == "D") out += std::to_string(weekday(dt) + 1);
-    else if (e == "HH24") out += pad_num(dt.hour, 2, fm);
-    else if (e == "HH12" || e == "HH") out += pad_num(h12, 2, fm);
-    else if (e == "MI") out += pad_num(dt.minute, 2, fm);
-    else if (e == "SSSSS") out += pad_num(dt.hour * 3600 + dt.minute * 60 + dt.second, 5, fm);
-    else if (e == "SS") out += pad_num(dt.second, 2, fm);
+    else if (e == "D") append_num(out, weekday(dt) + 1, 1, true);
+    else if (e == "HH12" || e == "HH") append_num(out, h12, 2, fm);
+    else if (e == "SSSSS") append_num(out, dt.hour * 3600 + dt.minute * 60 + dt.second, 5, fm);
     else if (e.substr(0, 2) == "FF") {
       int digits = e.size() == 3 ? e[2] - '0' : 6;
-      char f[16];
-      std::snprintf(f, sizeof f, "%09lld", static_cast<long long>(dt.nanos));
-      out.append(f, static_cast<size_t>(digits));
+      std::string f;
+      append_num(f, dt.nanos, 9, false);
+      out.append(f, 0, static_cast<size_t>(digits));
     } else if (e == "AM" || e == "PM") out += apply_case(dt.hour < 12 ? "AM" : "PM", as_written);
     else if (e == "A.M." || e == "P.M.") out += apply_case(dt.hour < 12 ? "A.M." : "P.M.", as_written);
     else if (e == "TZH") {
-      int a = std::abs(dt.tz_minutes);
-      out += (dt.tz_minutes < 0 ? "-" : "+") + pad_num(a / 60, 2, false);
-    } else if (e == "TZM") out += pad_num(std::abs(dt.tz_minutes) % 60, 2, false);
+      out += dt.tz_minutes < 0 ? "-" : "+";
+      append_num(out, std::abs(dt.tz_minutes) / 60, 2, false);
+    } else if (e == "TZM") append_num(out, std::abs(dt.tz_minutes) % 60, 2, false);
     else if (e == "TZR") {
       int a = std::abs(dt.tz_minutes);
-      out += (dt.tz_minutes < 0 ? "-" : "+") + pad_num(a / 60, 2, false) + ":" + pad_num(a % 60, 2, false);
-    } else if (e == "CC") out += pad_num((dt.year + 99) / 100, 2, fm);
-    else if (e == "Q") out += std::to_string((dt.month - 1) / 3 + 1);
-    else if (e == "WW") out += pad_num((day_of_year(dt) - 1) / 7 + 1, 2, fm);
-    else if (e == "J") out += std::to_string(days_from_civil(dt.year, dt.month, dt.day) + 2440588);
+      out += dt.tz_minutes < 0 ? "-" : "+";
+      append_num(out, a / 60, 2, false);
+      out += ":";
+      append_num(out, a % 60, 2, false);
+    } else if (e == "CC") append_num(out, (dt.year + 99) / 100, 2, fm);
+    else if (e == "Q") append_num(out, (dt.month - 1) / 3 + 1, 1, true);
+    else if (e == "WW") append_num(out, (day_of_year(dt) - 1) / 7 + 1, 2, fm);
+    else if (e == "J") append_num(out, days_from_civil(dt.year, dt.month, dt.day) + 2440588, 1, true);
     else if (e == "X") out += ".";
   }
+}
+
+std::optional<std::string> format_date(const OraDateTime& dt, std::string_view fmt) {
+  auto f = DateFormat::compile(fmt);
+  if (!f) return std::nullopt;
+  std::string out;
+  f->format(dt, out);
   return out;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ocilite {
 
@@ -52,6 +53,23 @@ std::optional<OraDateTime> date_from_storage(std::string_view text);
 
 // Formats with an Oracle date format model. Unknown elements give nullopt.
 std::optional<std::string> format_date(const OraDateTime& dt, std::string_view fmt);
+
+// A format model split into its elements once, for formatting many values.
+class DateFormat {
+ public:
+  static std::optional<DateFormat> compile(std::string_view fmt);
+  void format(const OraDateTime& dt, std::string& out) const;  // appends
+  const std::string& model() const { return model_; }
+
+ private:
+  struct Item {
+    int element;        // index into the element table, -1 for literal text
+    std::string text;   // literal text, or the element as written (for its case)
+    bool fm;            // fill mode in force
+  };
+  std::string model_;
+  std::vector<Item> items_;
+};
 
 // Parses text with a format model. On failure returns the ORA number
 // (1830, 1840, 1843, 1847, 1858, 1861, 1821) in `error`.

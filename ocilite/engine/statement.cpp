@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "engine_error.h"
@@ -142,6 +143,36 @@ OraError Statement::map_error(const SqlPiece& piece, int rc, int& error_offset) 
     if (error_offset < 0) error_offset = piece.source_offset;
   }
   return e;
+}
+
+// Like column_value, but reuses the memory of `v` (the fetch loop).
+void Statement::read_column(sqlite3_stmt* st, int i, Value& v) const {
+  switch (sqlite3_column_type(st, i)) {
+    case SQLITE_INTEGER:
+      v.kind = Value::Kind::integer;
+      v.i = sqlite3_column_int64(st, i);
+      return;
+    case SQLITE_FLOAT:
+      v.kind = Value::Kind::real;
+      v.d = sqlite3_column_double(st, i);
+      return;
+    case SQLITE_TEXT: {
+      const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+      v.s.assign(t, static_cast<size_t>(sqlite3_column_bytes(st, i)));
+      v.kind = v.s.empty() ? Value::Kind::null : Value::Kind::text;
+      return;
+    }
+    case SQLITE_BLOB: {
+      const void* b = sqlite3_column_blob(st, i);
+      int n = sqlite3_column_bytes(st, i);
+      v.kind = n == 0 ? Value::Kind::null : Value::Kind::blob;
+      v.s.assign(static_cast<const char*>(b), static_cast<size_t>(n));
+      return;
+    }
+    default:
+      v.kind = Value::Kind::null;
+      return;
+  }
 }
 
 Value Statement::column_value(sqlite3_stmt* st, int i) const {
@@ -384,7 +415,7 @@ OraError Statement::fetch(std::vector<Value>& row, bool& have_row) {
   pending_row_ = false;
   int n = sqlite3_column_count(cursor_);
   row.resize(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) row[static_cast<size_t>(i)] = column_value(cursor_, i);
+  for (int i = 0; i < n; ++i) read_column(cursor_, i, row[static_cast<size_t>(i)]);
   have_row = true;
   return {};
 }
@@ -397,21 +428,46 @@ void Statement::close_cursor() {
 }
 
 std::string value_as_text(const Value& v, const ColumnDesc& col, Session& session) {
+  std::string out;
+  value_as_text(v, col, session, out);
+  return out;
+}
+
+namespace {
+
+// Date formats compiled once per thread and model text.
+const DateFormat* compiled_format(const std::string& model) {
+  thread_local std::vector<DateFormat> cache;
+  for (const auto& f : cache)
+    if (f.model() == model) return &f;
+  auto f = DateFormat::compile(model);
+  if (!f) return nullptr;
+  if (cache.size() >= 8) cache.erase(cache.begin());
+  cache.push_back(std::move(*f));
+  return &cache.back();
+}
+
+}  // namespace
+
+void value_as_text(const Value& v, const ColumnDesc& col, Session& session, std::string& out) {
+  out.clear();
   switch (v.kind) {
-    case Value::Kind::null: return {};
-    case Value::Kind::integer:
-      if (col.type.code == 12 || col.type.code == 1 || col.type.code == 96) return std::to_string(v.i);
-      return number_to_text(v.i);
-    case Value::Kind::real: return number_to_text(v.d);
-    case Value::Kind::blob: return raw_to_hex(v.s);
+    case Value::Kind::null: return;
+    case Value::Kind::integer: {
+      char buf[24];
+      auto r = std::to_chars(buf, buf + sizeof buf, v.i);
+      out.assign(buf, r.ptr);
+      return;
+    }
+    case Value::Kind::real: out = number_to_text(v.d); return;
+    case Value::Kind::blob: out = raw_to_hex(v.s); return;
     case Value::Kind::text: {
       int code = col.type.code;
       if (code == 12 || code == 180 || code == 181 || code == 231) {
         if (auto dt = date_from_storage(v.s)) {
-          const std::string& fmt = code == 12 ? session.nls().date_format()
-                                   : code == 181 ? session.nls().timestamp_tz_format()
-                                                 : session.nls().timestamp_format();
-          std::string f = fmt;
+          std::string f = code == 12 ? session.nls().date_format()
+                          : code == 181 ? session.nls().timestamp_tz_format()
+                                        : session.nls().timestamp_format();
           if (code != 12 && col.type.scale) {
             // FF without digits prints the column's fractional precision.
             size_t p = f.find("FF");
@@ -422,13 +478,16 @@ std::string value_as_text(const Value& v, const ColumnDesc& col, Session& sessio
             dt->has_tz = true;
             dt->tz_minutes = session.nls().time_zone_minutes();
           }
-          if (auto out = format_date(*dt, f)) return *out;
+          if (const DateFormat* df = compiled_format(f)) {
+            df->format(*dt, out);
+            return;
+          }
         }
       }
-      return v.s;
+      out = v.s;
+      return;
     }
   }
-  return {};
 }
 
 }  // namespace ocilite

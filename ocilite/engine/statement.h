@@ -85,6 +85,7 @@ class Statement {
   OraError map_error(const SqlPiece& piece, int rc, int& error_offset);
   void describe(sqlite3_stmt* st);
   Value column_value(sqlite3_stmt* st, int i) const;
+  void read_column(sqlite3_stmt* st, int i, Value& v) const;
 
   Session& s_;
   std::string sql_;
@@ -101,5 +102,7 @@ class Statement {
 // Text of a fetched value as Oracle's implicit conversion gives it: numbers
 // as Oracle prints them, dates in the session's NLS format, RAW as hex.
 std::string value_as_text(const Value& v, const ColumnDesc& col, Session& session);
+// The same into `out` (replaced), reusing its memory: the fetch path.
+void value_as_text(const Value& v, const ColumnDesc& col, Session& session, std::string& out);
 
 }  // namespace ocilite

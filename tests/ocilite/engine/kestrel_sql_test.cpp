@@ -158,7 +158,9 @@ TEST_F(KestrelSqlTest, DictionaryQueries) {
     std::string sql = dict(c.sql);
     Result r = run(*s, sql, c.binds);
     EXPECT_FALSE(r.error) << sql << "\n" << r.error.text;
-    if (!c.expected.empty()) EXPECT_EQ(r.rows, c.expected) << sql;
+    if (!c.expected.empty()) {
+      EXPECT_EQ(r.rows, c.expected) << sql;
+    }
   }
 }
 
