@@ -408,6 +408,50 @@ TEST_F(TernAppTest, StartUpAndExitRunTheirStepsInOrder) {
   EXPECT_EQ(dir_.read("program/kestrel.ini").rfind("; test store\n", 0), 0u);  // comment kept
 }
 
+TEST_F(TernAppTest, NewGridFontIsSentToTheViewsAndSaved) {
+  auto app = make_app({});
+  std::vector<int> hints;
+  QFont sent;
+  app->hooks().update_views = [&](int hint, const void* arg) {
+    hints.push_back(hint);
+    if (hint == hint::kFontChanged) sent = *static_cast<const QFont*>(arg);
+  };
+  app->hooks().load_client_library = nullptr;
+  ASSERT_TRUE(app->init_instance());
+  FontSettings f;
+  f.FACENAME = u"Noto Sans Mono CJK JP";
+  f.POINT = 120;
+  f.WEIGHT = 700;
+  f.ITALIC = 1;
+  app->set_grid_font(f);
+  EXPECT_EQ(hints, std::vector<int>{hint::kFontChanged});
+  EXPECT_EQ(sent.family(), "Noto Sans Mono CJK JP");
+  EXPECT_DOUBLE_EQ(sent.pointSizeF(), 12.0);
+  EXPECT_TRUE(sent.italic());
+  EXPECT_EQ(font_settings_of(sent), f);
+  IniFile ini;
+  ini.load(dir_ / "program" / "kestrel.ini");
+  EXPECT_EQ(ini.get_string(u"FONT_U", u"FACENAME", u""), u"Noto Sans Mono CJK JP");
+  EXPECT_EQ(ini.get_int(u"FONT_U", u"POINT", 0), 120);
+  EXPECT_EQ(ini.get_int(u"FONT_U", u"WEIGHT", 0), 700);
+  EXPECT_EQ(ini.get_int(u"FONT_U", u"ITALIC", 0), 1);
+  app->main_frame()->close();
+  app->exit_instance();
+}
+
+TEST_F(TernAppTest, FontOptionReplacesTheFaceForThisRunOnly) {
+  auto app = make_app({"-FONT=Noto Sans Mono CJK JP", "-FONT=Other"});
+  app->hooks().load_client_library = nullptr;
+  ASSERT_TRUE(app->init_instance());
+  EXPECT_EQ(app->settings().font.FACENAME, u"Noto Sans Mono CJK JP");
+  EXPECT_EQ(app->grid_font().family(), "Noto Sans Mono CJK JP");
+  app->main_frame()->close();
+  app->exit_instance();
+  IniFile ini;
+  ini.load(dir_ / "program" / "kestrel.ini");
+  EXPECT_FALSE(ini.find(u"FONT_U", u"FACENAME").has_value());
+}
+
 TEST_F(TernAppTest, CancelledLoginEndsTheProgram) {
   auto app = make_app({"query.kst"});
   EXPECT_FALSE(app->init_instance());
