@@ -14,12 +14,6 @@
 #include "oci/oci_text.h"
 #include "platform/dynamic_library.h"
 
-// Declared here until the shared ABI header carries it (an identical
-// redeclaration is harmless).
-extern "C" {
-sword OCIObjectGetInd(OCIEnv* env, OCIError* err, void* instance, void** null_struct);
-}
-
 // Entry points by group, in lookup order.
 #define KESTREL_OCI_ENV_CREATE(X) X(OCIEnvCreate)
 #define KESTREL_OCI_ENV_FALLBACK(X) X(OCIInitialize) X(OCIEnvInit)
