@@ -50,7 +50,11 @@ bool AppSettingsStore::switch_store(bool to_ini, const AppSettings& settings, st
   for (StoreParticipant* p : participants_) p->read_before_switch(*store_);
   // 2. The old store records the new choice.
   const int32_t old_flag = store_->get_int(section::kApplication, kUseIniFileKey, ini_mode_ ? 1 : 0);
-  store_->write_int(section::kApplication, kUseIniFileKey, to_ini ? 1 : 0);
+  if (!store_->write_int(section::kApplication, kUseIniFileKey, to_ini ? 1 : 0) && ini_mode_) {
+    // The INI file would still choose itself at the next start.
+    if (error) *error = store_->last_error();
+    return false;
+  }
   // 3. The new store.
   StoreChoice choice;
   choice.ini_mode = to_ini;

@@ -68,9 +68,10 @@ class AppSettingsStore {
 
   // Switches to the INI store (true) or the per-user store (false) and saves
   // `settings` (with their font) and every participant's data into it. The
-  // old store keeps its content. When the new store cannot be written, the
-  // switch is undone (the old store's USE_INI_FILE restored) and `error` says
-  // why; everything stays as it was.
+  // old store keeps its content. When the new store cannot be written, or an
+  // INI store being left cannot record the change (it would choose itself
+  // again at the next start), the switch is refused (the old store's
+  // USE_INI_FILE restored) and `error` says why; everything stays as it was.
   bool switch_store(bool to_ini, const AppSettings& settings, std::u16string* error = nullptr);
 
   // Test seam: replaces the store in use.

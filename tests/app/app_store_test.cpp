@@ -152,5 +152,28 @@ TEST_F(AppStoreTest, FailedSwitchChangesNothing) {
   EXPECT_EQ(s.store().get_int(u"APPLICATION", u"USE_INI_FILE", -1), 0);
 }
 
+// A store whose writes all fail, like an INI file on a read-only medium.
+class ReadOnlyStore final : public SettingsStore {
+ public:
+  int32_t get_int(std::u16string_view, std::u16string_view, int32_t def) const override { return def; }
+  std::u16string get_string(std::u16string_view, std::u16string_view, std::u16string_view def) const override {
+    return std::u16string(def);
+  }
+  bool write_int(std::u16string_view, std::u16string_view, int32_t) override { return false; }
+  bool write_string(std::u16string_view, std::u16string_view, std::u16string_view) override { return false; }
+  std::u16string last_error() const override { return u"read-only"; }
+  std::u16string location() const override { return u"(read-only)"; }
+};
+
+TEST_F(AppStoreTest, LeavingAnIniStoreThatCannotRecordItIsRefused) {
+  AppSettingsStore s(program_);
+  s.set_store_for_testing(std::make_unique<ReadOnlyStore>(), true);
+  std::u16string error;
+  EXPECT_FALSE(s.switch_store(false, AppSettings{}, &error));
+  EXPECT_EQ(error, u"read-only");
+  EXPECT_TRUE(s.ini_mode());
+  EXPECT_FALSE(std::filesystem::exists(user_file()));
+}
+
 }  // namespace
 }  // namespace kestrel
