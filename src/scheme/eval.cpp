@@ -42,6 +42,7 @@ bool s_goto(Interp& sc, uint32_t op) {
 bool s_error(Interp& sc, std::u16string_view message, Cell* irritant) {
   Root r(sc, irritant);
   Cell* msg = mk_string(sc, bounded(std::u16string(message)));
+  Root rm(sc, msg);
   Cell* rest = irritant ? mk_cons(sc, irritant, sc.NIL) : sc.NIL;
   sc.args = mk_cons(sc, msg, rest);
   return s_goto(sc, OP_ERROR);

@@ -185,7 +185,6 @@ void mark_roots(Interp& sc, Cell* a, Cell* b) {
   mark(sc, sc.saved_outport);
   mark(sc, sc.subr_cons);
   mark(sc, sc.subr_append);
-  mark(sc, sc.subr_list_to_vector_helper);
   for (const Frame& f : sc.dump) {
     mark(sc, f.args);
     mark(sc, f.envir);

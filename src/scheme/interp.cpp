@@ -163,8 +163,8 @@ InterpPtr create_interpreter() {
   sc.inport = sc.outport = sc.errport = sc.scratch_port = sc.saved_outport = nil;
   sc.sym_lambda = sc.sym_quote = sc.sym_quote_vector = sc.sym_quasiquote = nil;
   sc.sym_unquote = sc.sym_unquote_splicing = sc.sym_qq_vec = sc.sym_optional = nil;
-  sc.sym_arrow = sc.sym_load_path = sc.sym_define = nil;
-  sc.subr_cons = sc.subr_append = sc.subr_list_to_vector_helper = nil;
+  sc.sym_arrow = sc.sym_load_path = nil;
+  sc.subr_cons = sc.subr_append = nil;
   try {
     sc.dump.reserve(kInitialDumpFrames);
     heap_init(sc);
@@ -182,7 +182,6 @@ InterpPtr create_interpreter() {
     sc.sym_optional = mk_symbol(sc, u":optional");
     sc.sym_arrow = mk_symbol(sc, u"=>");
     sc.sym_load_path = mk_symbol(sc, u"*load-path*");
-    sc.sym_define = mk_symbol(sc, u"define");
     sc.inport = mk_std_port(sc, stdin, kPortInput, u"(stdin)");
     sc.outport = mk_std_port(sc, stdout, kPortOutput, u"(stdout)");
     sc.errport = mk_std_port(sc, stderr, kPortOutput, u"(stderr)");
@@ -371,6 +370,15 @@ bool was_canceled(const Interp& sc) { return sc.canceled; }
 void set_cancel_poll(Interp& sc, CancelPoll poll, void* context) {
   sc.cancel_poll = poll;
   sc.cancel_poll_context = context;
+}
+
+void set_cancel_key(Interp& sc, uint32_t modifiers, uint32_t key_code) {
+  sc.cancel_key_modifiers = modifiers;
+  sc.cancel_key_code = key_code;
+}
+void get_cancel_key(const Interp& sc, uint32_t* modifiers, uint32_t* key_code) {
+  if (modifiers) *modifiers = sc.cancel_key_modifiers;
+  if (key_code) *key_code = sc.cancel_key_code;
 }
 
 std::u16string_view last_message(const Interp& sc) { return sc.message; }

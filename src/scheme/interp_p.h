@@ -117,10 +117,8 @@ struct Interp {
   Cell* sym_optional;
   Cell* sym_arrow;
   Cell* sym_load_path;
-  Cell* sym_define;
   Cell* subr_cons;  // used by expanded quasiquote templates
   Cell* subr_append;
-  Cell* subr_list_to_vector_helper;
 
   std::u16string message;  // last error or fatal message, at most 1024 units
 
@@ -136,7 +134,6 @@ struct Interp {
   uint64_t collections = 0;
 
   uint32_t gensym_counter = 1;
-  bool interactive = false;
   bool gc_verbose = false;
   bool gc_stress = false;
   std::size_t live_cells = 0;
@@ -145,6 +142,8 @@ struct Interp {
   uint32_t step_counter = 0;
   bool canceled = false;
   std::atomic<bool> cancel_requested{false};
+  uint32_t cancel_key_modifiers = 0;
+  uint32_t cancel_key_code = 3;
   CancelPoll cancel_poll = nullptr;
   void* cancel_poll_context = nullptr;
 

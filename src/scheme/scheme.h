@@ -79,6 +79,11 @@ void flush_output(Interp& sc);
 void request_cancel(Interp& sc);
 bool was_canceled(const Interp& sc);
 void set_cancel_poll(Interp& sc, CancelPoll poll, void* context);
+// The cancel key the application's poll watches: modifier flags (0x10 Alt,
+// 0x08 Ctrl, 0x04 Shift) and a Windows virtual-key code; 3 (Ctrl+Break)
+// with no modifiers until set. The interpreter only keeps them.
+void set_cancel_key(Interp& sc, uint32_t modifiers, uint32_t key_code);
+void get_cancel_key(const Interp& sc, uint32_t* modifiers, uint32_t* key_code);
 
 // State after a run.
 std::u16string_view last_message(const Interp& sc);

@@ -77,6 +77,14 @@ TEST(SchemeEntryPoints, ApplyValueToTextRaiseErrorAndHooks) {
   int token = 0;
   set_app_context(sc, &token);
   EXPECT_EQ(app_context(sc), &token);
+  uint32_t mods = 99, key = 99;
+  get_cancel_key(sc, &mods, &key);
+  EXPECT_EQ(mods, 0u);
+  EXPECT_EQ(key, 3u);
+  set_cancel_key(sc, 0x08, 0x51);
+  get_cancel_key(sc, &mods, &key);
+  EXPECT_EQ(mods, 0x08u);
+  EXPECT_EQ(key, 0x51u);
 }
 
 TEST(SchemeEntryPoints, AFatalErrorNeverLeavesTheCollectorOff) {
