@@ -445,6 +445,32 @@ class Compiler {
     }
   }
 
+  // Adds a superset of the BMP units that can start a member of `cls`,
+  // without testing all 65536 units one by one.
+  static void add_class(std::bitset<65536>& set, const CharClass& cls) {
+    for (char32_t u = 0; u < 128; ++u) {
+      if (cls.matches(u)) set.set(u);
+    }
+    for (char32_t u = 0xD800; u <= 0xDBFF; ++u) set.set(u);  // any supplementary character
+    if (cls.negated || cls.non_ascii_all) {
+      for (char32_t u = 128; u < 0x10000; ++u) set.set(u);
+      return;
+    }
+    for (const auto& r : cls.ranges) {
+      for (char32_t u = r.first; u <= r.second && u < 0x10000; ++u) set.set(u);
+    }
+    if (cls.fold != 0) {
+      // Characters that fold onto a member (full-width forms, capitals).
+      for (char32_t u : {char32_t{0x2018}, char32_t{0x2019}, char32_t{0x201D}, char32_t{0x3000},
+                         char32_t{0xFFE3}, char32_t{0xFFE5}}) {
+        if (cls.matches(u)) set.set(u);
+      }
+      for (char32_t u = 0xFF01; u <= 0xFF5D; ++u) {
+        if (cls.matches(u)) set.set(u);
+      }
+    }
+  }
+
   void compute_first_set() {
     auto set = std::make_unique<std::bitset<65536>>();
     std::vector<bool> seen(p_.insts.size(), false);
@@ -459,13 +485,9 @@ class Compiler {
         case Op::kChar: add_char(*set, in.c, 0); break;
         case Op::kCharFold: add_char(*set, in.c, in.fold); break;
         case Op::kString: set->set(p_.text[in.a]); break;
-        case Op::kClass: {
-          const CharClass& cls = p_.classes[in.a];
-          for (char32_t u = 0; u < 0x10000; ++u) {
-            if ((u >= 0xD800 && u <= 0xDFFF) || cls.matches(u)) set->set(u);
-          }
+        case Op::kClass:
+          add_class(*set, p_.classes[static_cast<std::size_t>(in.a)]);
           break;
-        }
         case Op::kSplit:
           work.push_back(in.a);
           work.push_back(in.b);

@@ -37,9 +37,10 @@ inline constexpr int kRegexMaxCallDepth = 1000;
 // over megabytes of text stay far below it; an exponential pattern reaches
 // it in about a second instead of hanging the caller.
 inline constexpr std::uint64_t kRegexDefaultStepLimit = 50'000'000;
-// Backtracking stack entries above which a match is abandoned (about 1.5 GB
-// would be needed otherwise); the stack starts at 32 entries and doubles.
+// The backtracking stack starts at 32 entries and doubles; a match that
+// would need more than 8M entries (24 bytes each, about 200 MB: a greedy
+// loop over an 8-million-character text) is abandoned with kNoMemory.
 inline constexpr std::size_t kRegexInitialStackSize = 32;
-inline constexpr std::size_t kRegexMaxStackEntries = std::size_t{1} << 26;
+inline constexpr std::size_t kRegexMaxStackEntries = std::size_t{1} << 23;
 
 }  // namespace kestrel

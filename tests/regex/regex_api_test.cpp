@@ -401,13 +401,19 @@ TEST(RegexLimits, HugeRepetitionIsACleanError) {
 TEST(RegexLimits, LongSubjectsDoNotExhaustTheStack) {
   // Every character leaves a choice point: the explicit stack grows instead
   // of the machine stack.
-  const std::u16string subject(2'000'000, u'a');
+  const std::u16string subject(1'000'000, u'a');
   auto re = compile_regex(u"(?:a|b)*c", 0);
   re->set_step_limit(0);
   EXPECT_EQ(re->execute(subject.substr(0, 3000)), 0);
   auto greedy = compile_regex(u"^(a|b)*$", 0);
   ASSERT_EQ(greedy->execute(subject), 1);
-  EXPECT_EQ(greedy->match_length(), 2'000'000);
+  EXPECT_EQ(greedy->match_length(), 1'000'000);
+  // One choice point per character: past the cap the match fails cleanly.
+  auto no_groups = compile_regex(u"^(?:a|b)*$", 0);
+  const std::u16string huge(kRegexMaxStackEntries + 10, u'a');
+  ASSERT_EQ(no_groups->execute(huge), 0);
+  EXPECT_EQ(no_groups->status(), RegexStatus::kNoMemory);
+  EXPECT_TRUE(no_groups->abandoned());
   auto rec = compile_regex(u"(a(?1)?)", 0);
   ASSERT_EQ(rec->execute(subject.substr(0, 5000)), 1);  // recursion depth is capped, not fatal
   EXPECT_EQ(rec->match_length(), kRegexMaxCallDepth + 1);  // the outer group plus the calls
