@@ -640,23 +640,33 @@ int CEditData::Redo() {
 
 // --- text source ---------------------------------------------------------------------------
 
+// The engine calls these for every character it looks at, so they read the
+// line store directly and decode surrogate pairs inline.
+
 char32_t CEditData::char_at(TextPos p) const {
   const int32_t line = kestrel::text_pos_line(p);
-  const int32_t col = kestrel::text_pos_column(p);
-  if (line < 0 || line >= GetLineCnt()) return kestrel::kEndOfText;
-  std::u16string_view t = GetLine(line);
-  if (col < static_cast<int32_t>(t.size())) return kestrel::code_point_at(t, static_cast<std::size_t>(col));
-  return line + 1 < GetLineCnt() ? U'\n' : kestrel::kEndOfText;
+  const auto col = static_cast<std::size_t>(kestrel::text_pos_column(p));
+  const int32_t count = lines_.size();
+  if (line < 0 || line >= count) return kestrel::kEndOfText;
+  const std::u16string& t = lines_[line].text;
+  if (col < t.size()) {
+    const char16_t c = t[col];
+    if (kestrel::is_high_surrogate(c) && col + 1 < t.size() && kestrel::is_low_surrogate(t[col + 1]))
+      return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(t[col + 1]) - 0xDC00);
+    return c;
+  }
+  return line + 1 < count ? U'\n' : kestrel::kEndOfText;
 }
 
 TextPos CEditData::next(TextPos p) const {
   const int32_t line = kestrel::text_pos_line(p);
-  const int32_t col = kestrel::text_pos_column(p);
-  std::u16string_view t = GetLine(line);
-  if (col < static_cast<int32_t>(t.size())) {
-    std::size_t len = 1;
-    kestrel::code_point_at(t, static_cast<std::size_t>(col), &len);
-    return kestrel::make_text_pos(line, col + static_cast<int32_t>(len));
+  const auto col = static_cast<std::size_t>(kestrel::text_pos_column(p));
+  if (line >= 0 && line < lines_.size()) {
+    const std::u16string& t = lines_[line].text;
+    if (col < t.size()) {
+      const bool pair = kestrel::is_high_surrogate(t[col]) && col + 1 < t.size() && kestrel::is_low_surrogate(t[col + 1]);
+      return p + (pair ? 2 : 1);
+    }
   }
   return kestrel::make_text_pos(line + 1, 0);
 }
@@ -673,10 +683,14 @@ TextPos CEditData::prev(TextPos p) const {
 }
 
 bool CEditData::at_text_end(TextPos p) const {
+  const int32_t last = lines_.size() - 1;
   const int32_t line = kestrel::text_pos_line(p);
-  return line >= GetLineCnt() - 1 && kestrel::text_pos_column(p) >= GetLineLen(GetLineCnt() - 1);
+  if (line < last) return false;
+  return line > last || static_cast<std::size_t>(kestrel::text_pos_column(p)) >= lines_[last].text.size();
 }
 
 bool CEditData::at_line_end(TextPos p) const {
-  return kestrel::text_pos_column(p) >= GetLineLen(kestrel::text_pos_line(p));
+  const int32_t line = kestrel::text_pos_line(p);
+  if (line < 0 || line >= lines_.size()) return true;
+  return static_cast<std::size_t>(kestrel::text_pos_column(p)) >= lines_[line].text.size();
 }

@@ -3,7 +3,10 @@
 // limits of the range searched (the whole text, the selection, or one row
 // of a box selection).
 #include <algorithm>
+#include <new>
+#include <vector>
 
+#include "platform/text_file.h"
 #include "platform/utf16.h"
 #include "sqltext/edit_data.h"
 
@@ -101,16 +104,7 @@ int CEditData::ReplaceMatch(kestrel::Regex& re, EditPos start, EditPos end, std:
   // The template reads the match's groups from the buffer, so it is expanded
   // before the buffer changes.
   std::u16string text = literal ? std::u16string(replacement) : kestrel::regex_expand_template(re, *this, replacement);
-  std::u16string norm;
-  norm.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r') {
-      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      norm.push_back(u'\n');
-    } else {
-      norm.push_back(text[i]);
-    }
-  }
+  std::u16string norm = kestrel::normalize_line_ends(text, u"\n");
   const int64_t breaks = std::count(norm.begin(), norm.end(), u'\n');
   const int64_t removed = static_cast<int64_t>(GetText(start, end).size());
   if (!FitsMaxLen(static_cast<int64_t>(norm.size()) - breaks, breaks, removed)) return 1;
@@ -141,75 +135,97 @@ int CEditData::ReplaceOne(kestrel::Regex& re, EditPos start, EditPos end, std::u
 int CEditData::ReplaceAll(kestrel::Regex& re, std::u16string_view replacement, bool literal, bool in_selection) {
   if (in_selection && !HasSelection()) return 0;
   const bool box = in_selection && box_;
-  const EditPos old_anchor = anchor_;
-  const EditPos old_caret = caret_;
-  const uint32_t seq_before = undo_->CurrentSeq();
-  if (StartUndoSet() != 0) return -1;
-  RecordCaret();
-  int count = 0;
-  bool failed = false;
 
-  // Replaces matches from `pos` while they end at or before `*limit`,
-  // moving the limit with each change.
-  auto run = [&](EditPos pos, EditPos* limit, EditPos a, EditPos line_start) {
+  // Every match is found in the text as it stands, as a replace over one
+  // string would (so "^" never matches again where a replacement removed
+  // the text before it); then the replacements are made from the last to
+  // the first, which keeps the earlier positions valid.
+  struct Replacement {
+    EditPos start, end;
+    std::u16string text;  // "\n" between lines
+  };
+  std::vector<Replacement> found;
+  int64_t units = 0;
+  int64_t breaks = 0;
+  int64_t removed = 0;
+  auto collect = [&](EditPos pos, EditPos limit, EditPos a, EditPos line_start) {
+    AnchorScope anchors(re, a, limit, line_start, limit);
     for (;;) {
-      AnchorScope anchors(re, a, *limit, line_start, *limit);
       if (re.execute(*this, ToTextPos(pos)) != 1) return;
       EditPos s = FromTextPos(re.match_start());
       EditPos e = FromTextPos(re.match_end());
-      if (e > *limit) return;
-      EditPos after = s;
-      if (ReplaceMatch(re, s, e, replacement, literal, &after) != 0) {
-        failed = true;
-        return;
-      }
-      ++count;
-      *limit = Shift(*limit, s, e, after);
+      if (e > limit) return;
+      std::u16string text = literal ? std::u16string(replacement) : kestrel::regex_expand_template(re, *this, replacement);
+      std::u16string norm = kestrel::normalize_line_ends(text, u"\n");
+      const int64_t nb = std::count(norm.begin(), norm.end(), u'\n');
+      units += static_cast<int64_t>(norm.size()) - nb;
+      breaks += nb;
+      removed += static_cast<int64_t>(GetText(s, e).size());
+      found.push_back({s, e, std::move(norm)});
       if (e > s) {
-        pos = after;
+        pos = e;
       } else {
         // An empty match moves on by one character.
-        if (after >= *limit || after == EndPos()) return;
-        pos = NextPos(after);
+        if (e >= limit || e == EndPos()) return;
+        pos = NextPos(e);
       }
     }
   };
 
-  if (!in_selection) {
-    EditPos limit = EndPos();
-    run(EditPos{}, &limit, EditPos{}, EditPos{});
-  } else if (!box) {
-    EditPos sel_start = GetSelStart();
-    EditPos limit = GetSelEnd();
-    run(sel_start, &limit, sel_start, sel_start);
-    // The selection keeps covering the replaced text.
-    if (!failed) {
-      if (old_anchor <= old_caret) anchor_ = sel_start, caret_ = limit;
-      else anchor_ = limit, caret_ = sel_start;
+  const EditPos old_anchor = anchor_;
+  const EditPos old_caret = caret_;
+  const int32_t top = std::min(old_anchor.line, old_caret.line);
+  const int32_t bottom = std::max(old_anchor.line, old_caret.line);
+  const int32_t left = std::min(old_anchor.col, old_caret.col);
+  const int32_t right = std::max(old_anchor.col, old_caret.col);
+  try {
+    if (!in_selection) {
+      collect(EditPos{}, EndPos(), EditPos{}, EditPos{});
+    } else if (!box) {
+      collect(GetSelStart(), GetSelEnd(), GetSelStart(), GetSelStart());
+    } else {
+      for (int32_t l = top; l <= bottom; ++l) {
+        EditPos row_start = Clamp({l, left});
+        collect(row_start, Clamp({l, right}), row_start, row_start);
+      }
     }
-  } else {
-    const int32_t top = std::min(old_anchor.line, old_caret.line);
-    const int32_t bottom = std::max(old_anchor.line, old_caret.line);
-    const int32_t left = std::min(old_anchor.col, old_caret.col);
-    int32_t right = std::max(old_anchor.col, old_caret.col);
-    int32_t widest = right;
-    for (int32_t l = top; l <= bottom && !failed; ++l) {
-      EditPos row_start = Clamp({l, left});
-      EditPos limit = Clamp({l, right});
-      const int32_t old_len = GetLineLen(l);
-      run(row_start, &limit, row_start, row_start);
-      widest = std::max(widest, right + GetLineLen(l) - old_len);
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  if (found.empty()) return 0;
+  if (!FitsMaxLen(units, breaks, removed)) return -1;
+
+  const uint32_t seq_before = undo_->CurrentSeq();
+  if (StartUndoSet() != 0) return -1;
+  RecordCaret();
+  EditPos sel_start = GetSelStart();
+  EditPos sel_end = GetSelEnd();
+  std::vector<int32_t> growth;  // box: how much each row grew
+  if (box) growth.assign(static_cast<std::size_t>(bottom - top + 1), 0);
+  bool failed = false;
+  for (auto it = found.rbegin(); it != found.rend() && !failed; ++it) {
+    EditPos after = it->start;
+    if (DoDelete(it->start, it->end) != 0 || DoInsert(it->start, it->text, &after) != 0) {
+      failed = true;
+      break;
     }
-    if (!failed) {
-      anchor_ = {old_anchor.line, old_anchor.col == left ? left : widest};
-      caret_ = {old_caret.line, old_caret.col == left ? left : widest};
-      box_ = true;
-    }
+    sel_end = Shift(sel_end, it->start, it->end, after);
+    if (box) growth[static_cast<std::size_t>(it->start.line - top)] += after.col - it->end.col;
   }
   EndUndoSet();
   if (failed) {
     AbandonStep(seq_before);
     return -1;
   }
-  return count;
+  if (in_selection && !box) {
+    // The selection keeps covering the replaced text.
+    if (old_anchor <= old_caret) anchor_ = sel_start, caret_ = sel_end;
+    else anchor_ = sel_end, caret_ = sel_start;
+  } else if (box) {
+    const int32_t widest = right + std::max(0, *std::max_element(growth.begin(), growth.end()));
+    anchor_ = {old_anchor.line, old_anchor.col == left ? left : widest};
+    caret_ = {old_caret.line, old_caret.col == left ? left : widest};
+    box_ = true;
+  }
+  return static_cast<int>(found.size());
 }

@@ -62,4 +62,21 @@ inline constexpr int32_t kEditUndoSteps = 10000;
 // Style bit of the editor control that turns URL and e-mail marking on.
 inline constexpr uint32_t kEditStyleUrl = 0x400;
 
+// The editor control's class name and the clipboard format that tells a
+// box selection ("TRUE") from a stream ("FALSE").
+inline constexpr char16_t kEditCtrlClassName[] = u"BRANT_EditCtrl";
+inline constexpr char16_t kEditBoxClipboardFormat[] = u"BRANT_EditCtrl_CF_IS_BOX_UNICODE";
+inline constexpr char16_t kEditBoxTrue[] = u"TRUE";
+inline constexpr char16_t kEditBoxFalse[] = u"FALSE";
+inline constexpr char16_t kEditClipboardOpenError[] = u"Cannot open the Clipboard";
+inline constexpr char16_t kEditClipboardEmptyError[] = u"Cannot empty the Clipboard";
+inline constexpr char16_t kEditClipboardSetError[] = u"Unable to set Clipboard data";
+
+// The line-end choices as offered to the user, for modes 1, 2 and 3.
+inline constexpr const char16_t* kLineEndCaptions[] = {u"CR+LF(\\r\\n)", u"LF(\\n)", u"CR(\\r)"};
+
+// Unindent patterns: at the line start, and at a box selection's left edge.
+inline constexpr char16_t kUnindentPattern[] = u"^((\\t)|(\\s{1,%d}))";
+inline constexpr char16_t kUnindentBoxPattern[] = u"\\=^((\\t)|(\\s{1,%d}))";
+
 }  // namespace kestrel

@@ -33,6 +33,12 @@ CStrToken::~CStrToken() = default;
 
 // --- configuration ---------------------------------------------------------
 
+void CStrToken::SetCaseInsensitive(bool on) {
+  if (on == case_insensitive_) return;
+  case_insensitive_ = on;
+  ClearKeywords();
+}
+
 void CStrToken::SetSeparators(std::u16string_view chars) {
   for (char16_t c : chars)
     if (c < 256) cls_[c] |= kClsSeparator;

@@ -73,7 +73,9 @@ class CStrToken {
   void SetBrackets(std::u16string_view close_open_pairs);
   void SetOperators(std::u16string_view chars);
   void SetBindPrefix(std::u16string_view chars);
-  void SetCaseInsensitive(bool on) { case_insensitive_ = on; }
+  // Set before loading keywords: keys are built by this rule. Changing it
+  // empties the default keyword table.
+  void SetCaseInsensitive(bool on);
   bool case_insensitive() const { return case_insensitive_; }
   // Oracle's alternative quoting q'[...]' (also nq'...').
   void SetAltQuoting(bool on) { alt_quoting_ = on; }

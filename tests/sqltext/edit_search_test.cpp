@@ -3,9 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "platform/format.h"
 #include "platform/utf16.h"
 #include "regex/regex.h"
 #include "sqltext/edit_data.h"
+#include "sqltext/sqltext_constants.h"
 
 namespace {
 
@@ -65,6 +67,8 @@ TEST(EditSearch, ReplaceAllIsOneUndoStep) {
       {"one\ntwo\n", u"\\n", u" ", "one two ", 2},
       {"😀a😀", u"a", u"b", "😀b😀", 1},
       {"none", u"z", u"y", "none", 0},
+      {"aaa\naa", u"^a", u"", "aa\na", 2},  // matches are found in the text as it was
+      {"ab", u"(?<=a)b|^a", u"x", "xx", 2},
   };
   for (const Case& c : cases) {
     CEditData d;
@@ -125,6 +129,34 @@ TEST(EditSearch, ReplaceOneAndMaximumLength) {
   EXPECT_EQ(Text(d), "aXYcabc");
   EXPECT_EQ(d.ReplaceAll(*re, u"XY", true, false), -1);
   EXPECT_EQ(Text(d), "aXYcabc");
+}
+
+}  // namespace
+
+namespace {
+
+// Unindent works on the text directly; it must remove exactly what the
+// documented pattern removes when replaced in the selection.
+TEST(EditSearch, UnindentMatchesItsPattern) {
+  REQUIRE_ENGINE();
+  const std::u16string blanks[] = {u"", u" ", u"  ", u"    ", u"     ", u"\t", u"\t\t", u" \t", u"  \t ", u"\f x",
+                                   u"\t  ", u"x  ", u"   \t\t"};
+  std::u16string text;
+  for (const auto& b : blanks) text += b + u"a\n";
+  for (int width : {1, 2, 4}) {
+    CEditData direct;
+    direct.SetText(text);
+    direct.SetSelection({0, 0}, {static_cast<int32_t>(std::size(blanks)), 0});
+    direct.Unindent(width);
+
+    CEditData by_pattern;
+    by_pattern.SetText(text);
+    by_pattern.SetSelection({0, 0}, {static_cast<int32_t>(std::size(blanks)), 0});
+    auto re = Compile(kestrel::format(kestrel::kUnindentPattern, {width}));
+    ASSERT_TRUE(re);
+    by_pattern.ReplaceAll(*re, u"", false, true);
+    EXPECT_EQ(Text(direct), Text(by_pattern)) << width;
+  }
 }
 
 }  // namespace

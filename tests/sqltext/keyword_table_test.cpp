@@ -102,6 +102,17 @@ TEST(KeywordLookup, FindsKeywordsCaseInsensitively) {
   EXPECT_EQ(t.ActiveKeywords()->size(), 4u);
 }
 
+TEST(KeywordLookup, CaseSensitiveTablesMatchTheWrittenForm) {
+  CSQLStrToken t;
+  t.SetCaseInsensitive(false);
+  ASSERT_EQ(Load(t, "Select\n"), 0);
+  EXPECT_TRUE(t.FindKeyword(u"Select"));
+  EXPECT_FALSE(t.FindKeyword(u"SELECT"));
+  EXPECT_EQ(t.FindKeyword(u"Select").entry().key, u"Select");
+  t.SetCaseInsensitive(true);  // keys follow the rule: the table starts again
+  EXPECT_EQ(t.ActiveKeywords()->size(), 0u);
+}
+
 TEST(KeywordLookup, IndexCoversEveryFirstCharacter) {
   CSQLStrToken t;
   ASSERT_EQ(Load(t, "b\na\nab\nz\n~x\n表\nあ\n"), 0);
