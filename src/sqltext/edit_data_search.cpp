@@ -40,25 +40,11 @@ int CEditData::Search(kestrel::Regex& re, EditPos from, bool forward, EditPos* s
     *end = FromTextPos(re.match_end());
     return 1;
   }
-  // Backward: the last match that starts before `from`, found by walking
-  // the matches from the top (the engine only searches forward).
-  bool found = false;
-  EditPos pos{};
-  while (re.execute(*this, ToTextPos(pos)) == 1) {
-    EditPos s = FromTextPos(re.match_start());
-    EditPos e = FromTextPos(re.match_end());
-    if (s >= from) break;
-    *start = s;
-    *end = e;
-    found = true;
-    if (e > s) {
-      pos = e;
-    } else {
-      if (e == EndPos()) break;
-      pos = NextPos(e);
-    }
-  }
-  return found ? 1 : 0;
+  // Backward: the nearest match starting before `from`.
+  if (from == EditPos{} || re.execute_backward(*this, ToTextPos(PrevPos(from))) != 1) return 0;
+  *start = FromTextPos(re.match_start());
+  *end = FromTextPos(re.match_end());
+  return 1;
 }
 
 int CEditData::SearchInSelection(kestrel::Regex& re, EditPos from, EditPos* start, EditPos* end) {

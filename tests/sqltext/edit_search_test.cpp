@@ -44,6 +44,15 @@ TEST(EditSearch, ForwardAndBackwardAcrossLines) {
   ASSERT_EQ(d.Search(*re, {1, 1}, false, &s, &e), 1);
   EXPECT_EQ(s, (EditPos{0, 1}));
   EXPECT_EQ(d.Search(*re, {0, 1}, false, &s, &e), 0);
+  EXPECT_EQ(d.Search(*re, {0, 0}, false, &s, &e), 0);
+  // Backward finds the nearest start, overlapping matches included.
+  d.SetText(u"aaaa");
+  auto two = Compile(u"aa");
+  ASSERT_EQ(d.Search(*two, {0, 4}, false, &s, &e), 1);
+  EXPECT_EQ(s, (EditPos{0, 2}));
+  ASSERT_EQ(d.Search(*two, {0, 2}, false, &s, &e), 1);
+  EXPECT_EQ(s, (EditPos{0, 1}));
+  d.SetText(u"abc\nabc");
   EXPECT_EQ(d.Search(*re, {1, 2}, true, &s, &e), 0);
 
   auto span = Compile(u"c\\na");
