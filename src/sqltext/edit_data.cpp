@@ -196,6 +196,18 @@ void CEditData::ClearSelection() {
   box_ = false;
 }
 
+int64_t CEditData::SelectionLength() const {
+  if (!HasSelection()) return 0;
+  if (!box_) return static_cast<int64_t>(GetText(anchor_, caret_).size());
+  // A box takes no line ends with it.
+  int64_t n = 0;
+  const int32_t left = std::min(anchor_.col, caret_.col);
+  const int32_t right = std::max(anchor_.col, caret_.col);
+  for (int32_t l = std::min(anchor_.line, caret_.line); l <= std::max(anchor_.line, caret_.line); ++l)
+    n += Clamp({l, right}).col - Clamp({l, left}).col;
+  return n;
+}
+
 std::u16string CEditData::GetSelectedText() const {
   if (!HasSelection()) return {};
   return box_ ? GetBoxText(anchor_, caret_) : GetText(anchor_, caret_);
@@ -461,7 +473,7 @@ int CEditData::TypeText(std::u16string_view text) {
     return 0;
   }
   int64_t removed = 0;
-  if (HasSelection()) removed = static_cast<int64_t>(GetSelectedText().size());
+  if (HasSelection()) removed = SelectionLength();
   if (!FitsMaxLen(static_cast<int64_t>(norm.size()) - breaks, breaks, removed)) return 1;
   if (StartUndoSet() != 0) return 1;
   RecordCaret();
@@ -492,7 +504,7 @@ int CEditData::Paste(std::u16string_view text, bool box) {
     // Refuse what cannot fit before anything changes.
     std::u16string norm = NormalizeBreaks(text);
     const int64_t breaks = CountBreaks(norm);
-    const int64_t removed = static_cast<int64_t>(GetSelectedText().size());
+    const int64_t removed = SelectionLength();
     if (!box && !FitsMaxLen(static_cast<int64_t>(norm.size()) - breaks, breaks, removed)) return 1;
   }
   const uint32_t seq_before = undo_->CurrentSeq();

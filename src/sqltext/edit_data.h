@@ -139,6 +139,9 @@ class CEditData : public kestrel::RegexTextSource {
   EditPos GetSelStart() const { return std::min(anchor_, caret_); }
   EditPos GetSelEnd() const { return std::max(anchor_, caret_); }
   std::u16string GetSelectedText() const;
+  // Characters deleting the selection removes (line ends counted with
+  // their length; a box removes none).
+  int64_t SelectionLength() const;
 
   // A valid position near `p`: inside the text, not inside a surrogate pair.
   EditPos Clamp(EditPos p) const;

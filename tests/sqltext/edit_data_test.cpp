@@ -209,6 +209,13 @@ TEST(EditData, MaximumLengthRefusesWhatDoesNotFit) {
   EXPECT_EQ(Text(d), "12\nx");
   EXPECT_EQ(d.InsertBox({0, 0}, u"a\nb\nc"), 1);
   EXPECT_EQ(Text(d), "12\nx");
+  // Typing over a box selection: the box takes no line end with it.
+  d.SetSelection({0, 0}, {1, 1}, true);
+  EXPECT_EQ(d.TypeText(u"abcd"), 1);  // 4 - 2 + 4 = 6
+  EXPECT_EQ(Text(d), "12\nx");
+  EXPECT_EQ(d.TypeText(u"abc"), 0);  // 4 - 2 + 3 = 5
+  EXPECT_EQ(Text(d), "abc2\n");
+  EXPECT_EQ(d.GetTextLength(), 5);
 }
 
 TEST(EditData, AppendTextSplitsAtEveryLineEnd) {

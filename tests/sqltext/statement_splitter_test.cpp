@@ -145,6 +145,8 @@ const std::vector<SplitCase>& Cases() {
        {{kStatementQuery, u"select 社員名 from 社員 where 部署 = '営業;部'"}}},
       {"unterminated quote runs to the end", "select 'abc;\nfrom dual;\n",
        {{kStatementQuery, u"select 'abc;\nfrom dual;"}}},
+      {"unterminated alternative quote runs to the end", "select q'[abc;\nfrom dual;\n",
+       {{kStatementQuery, u"select q'[abc;\nfrom dual;"}}},
       {"unterminated comment runs to the end", "select 1 /* abc;\n", {{kStatementQuery, u"select 1 /* abc;"}}},
       {"one-line command after a statement on the same line", "select 1 from dual; desc emp\n",
        {{kStatementQuery, u"select 1 from dual"}, {kStatementCommand, u"desc emp"}}},
