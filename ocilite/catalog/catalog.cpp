@@ -108,7 +108,8 @@ std::string upper_ascii(std::string_view s) {
 }  // namespace
 
 std::string normalize_name(std::string_view name) {
-  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return std::string(name.substr(1, name.size() - 2));
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+    return std::string(name.substr(1, name.size() - 2));
   std::string out;
   for (char c : name) out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return out;
@@ -136,8 +137,7 @@ OraError Catalog::create(const std::filesystem::path& folder) {
   if (rc != SQLITE_OK) return detail::sqlite_failure(db.get(), "cannot create " + file.string());
   std::string error;
   if (!detail::exec(db.get(), "PRAGMA journal_mode = WAL", &error) || !detail::exec(db.get(), "BEGIN", &error) ||
-      !detail::exec(db.get(), detail::kCatalogDdl, &error) ||
-      !detail::exec(db.get(), "COMMIT", &error)) {
+      !detail::exec(db.get(), detail::kCatalogDdl, &error) || !detail::exec(db.get(), "COMMIT", &error)) {
     db.reset();
     std::filesystem::remove(file, ec);
     return ora_internal("cannot create the catalogue: " + error);
@@ -174,8 +174,8 @@ OraError Catalog::add_user(std::string_view name_in, const UserOptions& options)
   if (!valid_schema_name(name)) return ora_internal("user name '" + name + "' cannot name a schema file");
   std::optional<std::string> hash;
   if (options.password) {
-    hash = detail::hash_password(options.case_insensitive_password ? upper_ascii(*options.password)
-                                                                   : *options.password);
+    hash =
+        detail::hash_password(options.case_insensitive_password ? upper_ascii(*options.password) : *options.password);
     if (!hash) return ora_internal("cannot hash the password");
   }
   std::lock_guard lock(impl_->mutex);
@@ -203,7 +203,8 @@ OraError Catalog::add_user(std::string_view name_in, const UserOptions& options)
   return {};
 }
 
-OraError Catalog::set_password(std::string_view name_in, std::string_view password, std::optional<int> expires_in_days) {
+OraError Catalog::set_password(std::string_view name_in, std::string_view password,
+                               std::optional<int> expires_in_days) {
   const std::string name = normalize_name(name_in);
   auto hash = detail::hash_password(password);
   if (!hash) return ora_internal("cannot hash the password");
@@ -272,8 +273,9 @@ OraError Catalog::drop_user(std::string_view name_in) {
 std::vector<UserInfo> Catalog::users() const {
   std::vector<UserInfo> out;
   std::lock_guard lock(impl_->mutex);
-  Stmt s(impl_->db.get(),
-         "SELECT name, external, sysdba, sysoper, password_hash IS NOT NULL, user_id, created FROM users ORDER BY name");
+  Stmt s(
+      impl_->db.get(),
+      "SELECT name, external, sysdba, sysoper, password_hash IS NOT NULL, user_id, created FROM users ORDER BY name");
   while (s.step()) {
     UserInfo u;
     u.name = s.text(0);

@@ -65,8 +65,8 @@ OraError ora_internal(std::string_view detail);
 enum class LoginMode { normal, sysdba, sysoper };
 
 struct LoginResult {
-  OraError error;              // 0, or 01017 / 01031 / 28000 / 28001 / 01157 ...
-  std::string user;            // the schema the session runs as (upper case unless quoted)
+  OraError error;                  // 0, or 01017 / 01031 / 28000 / 28001 / 01157 ...
+  std::string user;                // the schema the session runs as (upper case unless quoted)
   bool password_expiring = false;  // error holds ORA-28002: success with info
   int days_left = 0;
 };
@@ -170,7 +170,8 @@ class Catalog {
   // chains (at most 32 links; a loop gives ORA-01775). Returns the final
   // owner and name, or nullopt when `name` is no synonym.
   std::optional<std::pair<std::string, std::string>> resolve_synonym(std::string_view owner, std::string_view name,
-                                                                     bool allow_public, OraError* error = nullptr) const;
+                                                                     bool allow_public,
+                                                                     OraError* error = nullptr) const;
 
   // ---- comments and object times -----------------------------------------
   // `table_type` is "TABLE" or "VIEW". An empty comment removes it.

@@ -7,8 +7,8 @@
 // Tested by tests/ocilite/catalog/catalog_test.cpp.
 #include <algorithm>
 #include <cctype>
-#include <vector>
 #include <limits>
+#include <vector>
 
 #include "catalog/catalog.h"
 #include "catalog/catalog_p.h"
@@ -92,8 +92,9 @@ OraError Catalog::next_value(std::string_view owner_in, std::string_view name_in
     impl_->sequences.erase(key);
     return e;
   };
-  Stmt q(db, "SELECT min_value, max_value, increment_by, cycle_flag, cache_size, last_number FROM sequences "
-             "WHERE owner = ? AND sequence_name = ?");
+  Stmt q(db,
+         "SELECT min_value, max_value, increment_by, cycle_flag, cache_size, last_number FROM sequences "
+         "WHERE owner = ? AND sequence_name = ?");
   q.bind(1, owner).bind(2, name);
   if (!q.step()) return fail(q.rc() == SQLITE_DONE ? ora_error(2289) : detail::sqlite_failure(db, "sequence"));
   const Wide minv = q.int64(0), maxv = q.int64(1), inc = q.int64(2), cache_size = std::max<std::int64_t>(q.int64(4), 1);
@@ -126,8 +127,10 @@ OraError Catalog::create_synonym(const Synonym& syn, bool or_replace) {
   Stmt s(impl_->db.get(), or_replace ? "INSERT OR REPLACE INTO synonyms VALUES (?, ?, ?, ?, ?)"
                                      : "INSERT INTO synonyms VALUES (?, ?, ?, ?, ?)");
   s.bind(1, owner).bind(2, name).bind(3, normalize_name(syn.table_owner)).bind(4, normalize_name(syn.table_name));
-  if (syn.db_link.empty()) s.bind_null(5);
-  else s.bind(5, normalize_name(syn.db_link));
+  if (syn.db_link.empty())
+    s.bind_null(5);
+  else
+    s.bind(5, normalize_name(syn.db_link));
   return run(impl_->db.get(), s, "create synonym");
 }
 
@@ -152,8 +155,8 @@ std::optional<Synonym> Catalog::find_synonym(std::string_view owner, std::string
 }
 
 std::optional<std::pair<std::string, std::string>> Catalog::resolve_synonym(std::string_view owner_in,
-                                                                            std::string_view name_in,
-                                                                            bool allow_public, OraError* error) const {
+                                                                            std::string_view name_in, bool allow_public,
+                                                                            OraError* error) const {
   std::string owner = normalize_name(owner_in), name = normalize_name(name_in);
   bool found = false;
   for (int link = 0; link < kMaxSynonymChain; ++link) {
@@ -176,9 +179,8 @@ std::optional<std::pair<std::string, std::string>> Catalog::resolve_synonym(std:
 
 OraError Catalog::set_table_comment(std::string_view owner, std::string_view table, std::string_view comment) {
   std::lock_guard lock(impl_->mutex);
-  Stmt s(impl_->db.get(), comment.empty()
-                              ? "DELETE FROM tab_comments WHERE owner = ?1 AND table_name = ?2"
-                              : "INSERT OR REPLACE INTO tab_comments VALUES (?1, ?2, ?3)");
+  Stmt s(impl_->db.get(), comment.empty() ? "DELETE FROM tab_comments WHERE owner = ?1 AND table_name = ?2"
+                                          : "INSERT OR REPLACE INTO tab_comments VALUES (?1, ?2, ?3)");
   s.bind(1, normalize_name(owner)).bind(2, normalize_name(table));
   if (!comment.empty()) s.bind(3, comment);
   return run(impl_->db.get(), s, "comment");
@@ -222,8 +224,8 @@ OraError Catalog::forget_object(std::string_view owner_in, std::string_view name
 
 OraError Catalog::create_directory(std::string_view name, const std::filesystem::path& path, bool or_replace) {
   std::lock_guard lock(impl_->mutex);
-  Stmt s(impl_->db.get(), or_replace ? "INSERT OR REPLACE INTO directories VALUES (?, ?)"
-                                     : "INSERT INTO directories VALUES (?, ?)");
+  Stmt s(impl_->db.get(),
+         or_replace ? "INSERT OR REPLACE INTO directories VALUES (?, ?)" : "INSERT INTO directories VALUES (?, ?)");
   s.bind(1, normalize_name(name)).bind(2, path.string());
   return run(impl_->db.get(), s, "create directory");
 }
@@ -258,10 +260,14 @@ OraError Catalog::store_plsql(const PlsqlUnit& unit, bool or_replace) {
                         : "INSERT INTO plsql VALUES (?, ?, ?, ?, 'INVALID', ?, ?, ?, ?)");
   s.bind(1, owner).bind(2, name).bind(3, type).bind(4, unit.source);
   if (type == "TRIGGER")
-    s.bind(5, trigger.table_owner).bind(6, trigger.table_name).bind(7, trigger.trigger_type).bind(8, trigger.triggering_event);
+    s.bind(5, trigger.table_owner)
+        .bind(6, trigger.table_name)
+        .bind(7, trigger.trigger_type)
+        .bind(8, trigger.triggering_event);
   if (auto e = run(db, s, "store " + type)) return e;
-  Stmt t(db, "INSERT INTO objects (owner, object_name, object_type) VALUES (?, ?, ?) "
-             "ON CONFLICT (owner, object_name, object_type) DO UPDATE SET last_ddl_time = datetime('now')");
+  Stmt t(db,
+         "INSERT INTO objects (owner, object_name, object_type) VALUES (?, ?, ?) "
+         "ON CONFLICT (owner, object_name, object_type) DO UPDATE SET last_ddl_time = datetime('now')");
   t.bind(1, owner).bind(2, name).bind(3, type);
   return run(db, t, "object time");
 }
@@ -271,13 +277,15 @@ OraError Catalog::drop_plsql(std::string_view owner_in, std::string_view name_in
   std::lock_guard lock(impl_->mutex);
   sqlite3* db = impl_->db.get();
   // Dropping a package drops its body too.
-  Stmt s(db, "DELETE FROM plsql WHERE owner = ?1 AND name = ?2 AND (type = ?3 OR (?3 = 'PACKAGE' AND type = "
-             "'PACKAGE BODY') OR (?3 = 'TYPE' AND type = 'TYPE BODY'))");
+  Stmt s(db,
+         "DELETE FROM plsql WHERE owner = ?1 AND name = ?2 AND (type = ?3 OR (?3 = 'PACKAGE' AND type = "
+         "'PACKAGE BODY') OR (?3 = 'TYPE' AND type = 'TYPE BODY'))");
   s.bind(1, owner).bind(2, name).bind(3, type);
   if (auto e = run(db, s, "drop " + type)) return e;
   if (sqlite3_changes(db) == 0) return type == "TRIGGER" ? ora_error(4080, {name}) : ora_error(4043, {name});
-  Stmt t(db, "DELETE FROM objects WHERE owner = ?1 AND object_name = ?2 AND (object_type = ?3 OR (?3 = 'PACKAGE' "
-             "AND object_type = 'PACKAGE BODY') OR (?3 = 'TYPE' AND object_type = 'TYPE BODY'))");
+  Stmt t(db,
+         "DELETE FROM objects WHERE owner = ?1 AND object_name = ?2 AND (object_type = ?3 OR (?3 = 'PACKAGE' "
+         "AND object_type = 'PACKAGE BODY') OR (?3 = 'TYPE' AND object_type = 'TYPE BODY'))");
   t.bind(1, owner).bind(2, name).bind(3, type);
   return run(db, t, "drop " + type);
 }

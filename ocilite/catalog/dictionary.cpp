@@ -50,26 +50,42 @@ void fn_type(sqlite3_context* ctx, int, sqlite3_value** argv) {
   const OracleType t = type_from_sqlite_declaration(arg_text(argv[0]));
   const std::string_view field = arg_text(argv[1]);
   auto opt = [&](const std::optional<int>& v) {
-    if (v) sqlite3_result_int(ctx, *v);
-    else sqlite3_result_null(ctx);
+    if (v)
+      sqlite3_result_int(ctx, *v);
+    else
+      sqlite3_result_null(ctx);
   };
-  if (field == "DATA_TYPE") result_text(ctx, t.data_type);
-  else if (field == "DATA_LENGTH") sqlite3_result_int(ctx, t.data_length);
-  else if (field == "DATA_PRECISION") opt(t.precision);
-  else if (field == "DATA_SCALE") opt(t.scale);
-  else if (field == "CHAR_LENGTH") sqlite3_result_int(ctx, t.char_length);
+  if (field == "DATA_TYPE")
+    result_text(ctx, t.data_type);
+  else if (field == "DATA_LENGTH")
+    sqlite3_result_int(ctx, t.data_length);
+  else if (field == "DATA_PRECISION")
+    opt(t.precision);
+  else if (field == "DATA_SCALE")
+    opt(t.scale);
+  else if (field == "CHAR_LENGTH")
+    sqlite3_result_int(ctx, t.char_length);
   else if (field == "CHAR_USED") {
-    if (t.char_used) result_text(ctx, std::string(1, t.char_used));
-    else sqlite3_result_null(ctx);
+    if (t.char_used)
+      result_text(ctx, std::string(1, t.char_used));
+    else
+      sqlite3_result_null(ctx);
   } else if (field == "CHAR_COL_DECL_LENGTH") {
-    if (t.is_character()) sqlite3_result_int(ctx, t.charset_form == kCharsetFormNchar ? t.char_length : t.data_length);
-    else sqlite3_result_null(ctx);
+    if (t.is_character())
+      sqlite3_result_int(ctx, t.charset_form == kCharsetFormNchar ? t.char_length : t.data_length);
+    else
+      sqlite3_result_null(ctx);
   } else if (field == "CHARACTER_SET_NAME") {
-    if (t.charset_form == kCharsetFormNchar) result_text(ctx, "NCHAR_CS");
-    else if (t.charset_form == kCharsetFormImplicit) result_text(ctx, "CHAR_CS");
-    else sqlite3_result_null(ctx);
-  } else if (field == "CODE") sqlite3_result_int(ctx, t.code);
-  else sqlite3_result_error(ctx, "ocilite_type: unknown field", -1);
+    if (t.charset_form == kCharsetFormNchar)
+      result_text(ctx, "NCHAR_CS");
+    else if (t.charset_form == kCharsetFormImplicit)
+      result_text(ctx, "CHAR_CS");
+    else
+      sqlite3_result_null(ctx);
+  } else if (field == "CODE")
+    sqlite3_result_int(ctx, t.code);
+  else
+    sqlite3_result_error(ctx, "ocilite_type: unknown field", -1);
 }
 
 // ocilite_constraint(create sql, kind, n, field): the n-th constraint of a
@@ -162,16 +178,20 @@ SessionState& state_of(sqlite3_context* ctx) {
 
 void fn_user(sqlite3_context* ctx, int, sqlite3_value**) {
   auto& st = state_of(ctx);
-  if (st.hooks.current_user) result_text(ctx, st.hooks.current_user());
-  else sqlite3_result_null(ctx);
+  if (st.hooks.current_user)
+    result_text(ctx, st.hooks.current_user());
+  else
+    sqlite3_result_null(ctx);
 }
 
 void fn_nls(sqlite3_context* ctx, int, sqlite3_value** argv) {
   auto& st = state_of(ctx);
   std::optional<std::string> v;
   if (st.hooks.nls_parameter) v = st.hooks.nls_parameter(arg_text(argv[0]));
-  if (v) result_text(ctx, *v);
-  else sqlite3_result_null(ctx);
+  if (v)
+    result_text(ctx, *v);
+  else
+    sqlite3_result_null(ctx);
 }
 
 void fn_nextval(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -206,11 +226,16 @@ bool register_functions(sqlite3* db, const std::shared_ptr<SessionState>& state)
     bool session;  // needs the session state (not deterministic)
   };
   static constexpr Def defs[] = {
-      {"ocilite_type", 2, fn_type, false},           {"ocilite_constraint", 4, fn_constraint, false},
-      {"ocilite_sys_name", 3, fn_sys_name, false},   {"ocilite_object_id", 3, fn_object_id, false},
-      {"ocilite_suffix_number", 1, fn_suffix_number, false}, {"ocilite_trigger", 3, fn_trigger, false},
-      {"ocilite_view_text", 1, fn_view_text, false}, {"ocilite_user", 0, fn_user, true},
-      {"ocilite_nls", 1, fn_nls, true},              {"ocilite_nextval", 2, fn_nextval, true},
+      {"ocilite_type", 2, fn_type, false},
+      {"ocilite_constraint", 4, fn_constraint, false},
+      {"ocilite_sys_name", 3, fn_sys_name, false},
+      {"ocilite_object_id", 3, fn_object_id, false},
+      {"ocilite_suffix_number", 1, fn_suffix_number, false},
+      {"ocilite_trigger", 3, fn_trigger, false},
+      {"ocilite_view_text", 1, fn_view_text, false},
+      {"ocilite_user", 0, fn_user, true},
+      {"ocilite_nls", 1, fn_nls, true},
+      {"ocilite_nextval", 2, fn_nextval, true},
       {"ocilite_currval", 2, fn_currval, true},
   };
   for (const auto& d : defs) {
@@ -285,8 +310,10 @@ OraError create_user_view(sqlite3* db, const std::string& all_name) {
   for (size_t i = owner_first ? 1 : 0; i < cols.size(); ++i)
     select += (i > (owner_first ? 1u : 0u) ? ", " : "") + quote_ident(cols[i]);
   select += " FROM " + quote_ident(all_name);
-  if (owner_first) select += " WHERE " + quote_ident(first) + " = ocilite_user()";
-  else if (first == "USERNAME") select += " WHERE USERNAME = ocilite_user()";
+  if (owner_first)
+    select += " WHERE " + quote_ident(first) + " = ocilite_user()";
+  else if (first == "USERNAME")
+    select += " WHERE USERNAME = ocilite_user()";
   return create_view(db, "user_" + all_name.substr(4), select);
 }
 
@@ -298,8 +325,9 @@ OraError install_views(sqlite3* db, const std::string& cat_name, const std::vect
     master += (master.empty() ? "" : " UNION ALL ") + std::string("SELECT ") + quote_literal(o) +
               " AS owner, type, name, tbl_name, sql FROM " + quote_ident(o) + ".sqlite_schema";
   }
-  if (auto e = create_view(db, "ocilite_owners", owners.empty() ? "SELECT NULL AS owner WHERE 0"
-                                                                 : "SELECT column1 AS owner FROM (VALUES " + owner_list + ")"))
+  if (auto e = create_view(
+          db, "ocilite_owners",
+          owners.empty() ? "SELECT NULL AS owner WHERE 0" : "SELECT column1 AS owner FROM (VALUES " + owner_list + ")"))
     return e;
   if (auto e = create_view(db, "ocilite_master",
                            owners.empty() ? "SELECT NULL AS owner, NULL AS type, NULL AS name, NULL AS tbl_name, "
@@ -334,8 +362,10 @@ OraError install_dictionary(sqlite3* db, std::shared_ptr<Catalog> catalog, Sessi
     while (s.step()) {
       const std::string name = s.text(1), file = s.text(2);
       std::error_code ec;
-      if (!file.empty() && std::filesystem::equivalent(file, cat_file, ec)) cat_name = name;
-      else if (name != "main" && name != "temp") owners.push_back(name);
+      if (!file.empty() && std::filesystem::equivalent(file, cat_file, ec))
+        cat_name = name;
+      else if (name != "main" && name != "temp")
+        owners.push_back(name);
     }
   }
   if (cat_name.empty()) return ora_internal("install_dictionary: the catalogue is not attached");

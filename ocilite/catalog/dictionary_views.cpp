@@ -18,16 +18,19 @@ SELECT t.schema AS owner, t.name AS table_name,
        CASE t.type WHEN 'view' THEN 'VIEW' ELSE 'TABLE' END AS kind, t.wr AS iot
 FROM pragma_table_list t
 WHERE t.schema IN (SELECT owner FROM ocilite_owners) AND t.type IN ('table', 'view', 'virtual')
-  AND t.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql", false},
+  AND t.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql",
+       false},
       {"ocilite_columns", R"sql(
 SELECT t.owner, t.table_name, t.kind, t.iot, c.cid + 1 AS column_id, c.name AS column_name,
        c.type AS decl, c."notnull" AS not_null, c.dflt_value, c.pk, c.hidden
 FROM ocilite_tables t, pragma_table_xinfo(t.table_name, t.owner) c
-WHERE c.hidden <> 1)sql", false},
+WHERE c.hidden <> 1)sql",
+       false},
       {"ocilite_table_sql", R"sql(
 SELECT t.owner, t.table_name, t.iot, m.sql
 FROM ocilite_tables t JOIN ocilite_master m ON m.owner = t.owner AND m.name = t.table_name AND m.type = 'table'
-WHERE t.kind = 'TABLE')sql", false},
+WHERE t.kind = 'TABLE')sql",
+       false},
       // Indexes with Oracle names: an index SQLite made for a PRIMARY KEY or
       // UNIQUE constraint is named after its constraint, and a rowid table
       // whose key is its rowid gets the key index Oracle would have made.
@@ -47,7 +50,8 @@ SELECT s.owner, s.table_name, s.iot, NULL, 1, 'pk',
        coalesce(ocilite_constraint(s.sql, 'P', 1, 'NAME'), ocilite_sys_name(s.owner, s.table_name, 'P1'))
 FROM ocilite_table_sql s
 WHERE EXISTS (SELECT 1 FROM pragma_table_xinfo(s.table_name, s.owner) c WHERE c.pk > 0)
-  AND NOT EXISTS (SELECT 1 FROM pragma_index_list(s.table_name, s.owner) x WHERE x.origin = 'pk'))sql", false},
+  AND NOT EXISTS (SELECT 1 FROM pragma_index_list(s.table_name, s.owner) x WHERE x.origin = 'pk'))sql",
+       false},
       {"ocilite_triggers", R"sql(
 SELECT m.owner, m.name AS trigger_name, ocilite_trigger(m.sql, m.owner, 'TYPE') AS trigger_type,
        ocilite_trigger(m.sql, m.owner, 'EVENT') AS triggering_event, m.owner AS table_owner,
@@ -55,7 +59,8 @@ SELECT m.owner, m.name AS trigger_name, ocilite_trigger(m.sql, m.owner, 'TYPE') 
 FROM ocilite_master m WHERE m.type = 'trigger'
 UNION ALL
 SELECT owner, name, trigger_type, triggering_event, table_owner, table_name, 'ENABLED', status, source
-FROM {CAT}.plsql WHERE type = 'TRIGGER')sql", false},
+FROM {CAT}.plsql WHERE type = 'TRIGGER')sql",
+       false},
 
       {"ocilite_objects", R"sql(
 SELECT owner, table_name AS object_name, kind AS object_type, 'VALID' AS status FROM ocilite_tables
@@ -64,12 +69,14 @@ UNION ALL SELECT owner, trigger_name, 'TRIGGER', object_status FROM ocilite_trig
 UNION ALL SELECT owner, sequence_name, 'SEQUENCE', 'VALID' FROM {CAT}.sequences
 UNION ALL SELECT owner, synonym_name, 'SYNONYM', 'VALID' FROM {CAT}.synonyms
 UNION ALL SELECT owner, name, type, status FROM {CAT}.plsql WHERE type <> 'TRIGGER'
-UNION ALL SELECT 'SYS', directory_name, 'DIRECTORY', 'VALID' FROM {CAT}.directories)sql", false},
+UNION ALL SELECT 'SYS', directory_name, 'DIRECTORY', 'VALID' FROM {CAT}.directories)sql",
+       false},
       // ---- users and objects ------------------------------------------------------
       {"all_users", R"sql(
 SELECT name AS USERNAME, user_id AS USER_ID, created AS CREATED, 'NO' AS COMMON, 'N' AS ORACLE_MAINTAINED,
        'NO' AS INHERITED, 'USING_NLS_COMP' AS DEFAULT_COLLATION, 'NO' AS IMPLICIT, 'NO' AS ALL_SHARD
-FROM {CAT}.users)sql", true},
+FROM {CAT}.users)sql",
+       true},
       {"all_objects", R"sql(
 SELECT o.owner AS OWNER, o.object_name AS OBJECT_NAME, NULL AS SUBOBJECT_NAME,
        coalesce(r.object_id, ocilite_object_id(o.owner, o.object_name, o.object_type)) AS OBJECT_ID,
@@ -86,7 +93,8 @@ SELECT o.owner AS OWNER, o.object_name AS OBJECT_NAME, NULL AS SUBOBJECT_NAME,
        NULL AS CREATED_VSNID, NULL AS MODIFIED_APPID, NULL AS MODIFIED_VSNID
 FROM ocilite_objects o
 LEFT JOIN {CAT}.objects r ON r.owner = o.owner AND r.object_name = o.object_name AND r.object_type = o.object_type
-LEFT JOIN {CAT}.users u ON u.name = o.owner)sql", true},
+LEFT JOIN {CAT}.users u ON u.name = o.owner)sql",
+       true},
       {"all_tables", R"sql(
 SELECT owner AS OWNER, table_name AS TABLE_NAME, CASE WHEN iot THEN NULL ELSE 'USERS' END AS TABLESPACE_NAME,
        NULL AS CLUSTER_NAME, NULL AS IOT_NAME, 'VALID' AS STATUS, CASE WHEN iot THEN 0 ELSE 10 END AS PCT_FREE,
@@ -101,7 +109,8 @@ SELECT owner AS OWNER, table_name AS TABLE_NAME, CASE WHEN iot THEN NULL ELSE 'U
        'NO' AS GLOBAL_STATS, 'NO' AS USER_STATS, NULL AS DURATION, 'DISABLED' AS SKIP_CORRUPT, 'YES' AS MONITORING,
        NULL AS CLUSTER_OWNER, 'DISABLED' AS DEPENDENCIES, 'DISABLED' AS COMPRESSION, NULL AS COMPRESS_FOR,
        'NO' AS DROPPED, 'NO' AS READ_ONLY, 'YES' AS SEGMENT_CREATED, 'DEFAULT' AS RESULT_CACHE
-FROM ocilite_tables WHERE kind = 'TABLE')sql", true},
+FROM ocilite_tables WHERE kind = 'TABLE')sql",
+       true},
       {"all_views", R"sql(
 SELECT t.owner AS OWNER, t.table_name AS VIEW_NAME, length(ocilite_view_text(m.sql)) AS TEXT_LENGTH,
        ocilite_view_text(m.sql) AS TEXT, ocilite_view_text(m.sql) AS TEXT_VC, NULL AS TYPE_TEXT_LENGTH,
@@ -111,7 +120,8 @@ SELECT t.owner AS OWNER, t.table_name AS VIEW_NAME, length(ocilite_view_text(m.s
        'N' AS CONTAINER_MAP, 'N' AS EXTENDED_DATA_LINK, 'N' AS EXTENDED_DATA_LINK_MAP, 'N' AS HAS_SENSITIVE_COLUMN,
        'N' AS ADMIT_NULL, 'N' AS PDB_LOCAL_ONLY
 FROM ocilite_tables t JOIN ocilite_master m ON m.owner = t.owner AND m.name = t.table_name AND m.type = 'view'
-WHERE t.kind = 'VIEW')sql", true},
+WHERE t.kind = 'VIEW')sql",
+       true},
 
       // ---- columns and comments ------------------------------------------------
       {"all_tab_cols", R"sql(
@@ -131,7 +141,8 @@ SELECT owner AS OWNER, table_name AS TABLE_NAME, column_name AS COLUMN_NAME,
        column_name AS QUALIFIED_COL_NAME, 'YES' AS USER_GENERATED, 'NO' AS DEFAULT_ON_NULL,
        'NO' AS IDENTITY_COLUMN, 'NO' AS SENSITIVE_COLUMN, NULL AS EVALUATION_EDITION,
        NULL AS UNUSABLE_BEFORE, NULL AS UNUSABLE_BEGINNING, NULL AS COLLATION, NULL AS COLLATED_COLUMN_ID
-FROM ocilite_columns)sql", true},
+FROM ocilite_columns)sql",
+       true},
       {"all_tab_columns", R"sql(
 SELECT OWNER, TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_TYPE_MOD, DATA_TYPE_OWNER, DATA_LENGTH, DATA_PRECISION,
        DATA_SCALE, NULLABLE, COLUMN_ID, DEFAULT_LENGTH, DATA_DEFAULT, NUM_DISTINCT, LOW_VALUE, HIGH_VALUE,
@@ -139,36 +150,42 @@ SELECT OWNER, TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_TYPE_MOD, DATA_TYPE_OWNER
        GLOBAL_STATS, USER_STATS, AVG_COL_LEN, CHAR_LENGTH, CHAR_USED, V80_FMT_IMAGE, DATA_UPGRADED, HISTOGRAM,
        DEFAULT_ON_NULL, IDENTITY_COLUMN, SENSITIVE_COLUMN, EVALUATION_EDITION, UNUSABLE_BEFORE,
        UNUSABLE_BEGINNING, COLLATION
-FROM all_tab_cols WHERE HIDDEN_COLUMN = 'NO')sql", true},
+FROM all_tab_cols WHERE HIDDEN_COLUMN = 'NO')sql",
+       true},
       {"all_tab_comments", R"sql(
 SELECT t.owner AS OWNER, t.table_name AS TABLE_NAME, t.kind AS TABLE_TYPE, c.comments AS COMMENTS,
        1 AS ORIGIN_CON_ID
 FROM ocilite_tables t
-LEFT JOIN {CAT}.tab_comments c ON c.owner = t.owner AND c.table_name = t.table_name)sql", true},
+LEFT JOIN {CAT}.tab_comments c ON c.owner = t.owner AND c.table_name = t.table_name)sql",
+       true},
       {"all_col_comments", R"sql(
 SELECT c.owner AS OWNER, c.table_name AS TABLE_NAME, c.column_name AS COLUMN_NAME, k.comments AS COMMENTS,
        1 AS ORIGIN_CON_ID
 FROM ocilite_columns c
 LEFT JOIN {CAT}.col_comments k
-  ON k.owner = c.owner AND k.table_name = c.table_name AND k.column_name = c.column_name)sql", true},
+  ON k.owner = c.owner AND k.table_name = c.table_name AND k.column_name = c.column_name)sql",
+       true},
       {"user_updatable_columns", R"sql(
 SELECT c.owner AS OWNER, c.table_name AS TABLE_NAME, c.column_name AS COLUMN_NAME,
        CASE WHEN c.kind = 'TABLE' AND c.hidden = 0 THEN 'YES' ELSE 'NO' END AS UPDATABLE,
        CASE WHEN c.kind = 'TABLE' AND c.hidden = 0 THEN 'YES' ELSE 'NO' END AS INSERTABLE,
        CASE WHEN c.kind = 'TABLE' THEN 'YES' ELSE 'NO' END AS DELETABLE
-FROM ocilite_columns c)sql", false},
+FROM ocilite_columns c)sql",
+       false},
 
       // ---- synonyms and sequences ----------------------------------------------
       {"all_synonyms", R"sql(
 SELECT owner AS OWNER, synonym_name AS SYNONYM_NAME, table_owner AS TABLE_OWNER, table_name AS TABLE_NAME,
        db_link AS DB_LINK, 1 AS ORIGIN_CON_ID
-FROM {CAT}.synonyms)sql", true},
+FROM {CAT}.synonyms)sql",
+       true},
       {"all_sequences", R"sql(
 SELECT owner AS SEQUENCE_OWNER, sequence_name AS SEQUENCE_NAME, min_value AS MIN_VALUE, max_value AS MAX_VALUE,
        increment_by AS INCREMENT_BY, CASE WHEN cycle_flag THEN 'Y' ELSE 'N' END AS CYCLE_FLAG, 'N' AS ORDER_FLAG,
        cache_size AS CACHE_SIZE, last_number AS LAST_NUMBER, 'N' AS SCALE_FLAG, 'N' AS EXTEND_FLAG,
        'N' AS SHARDED_FLAG, 'N' AS SESSION_FLAG, 'N' AS KEEP_VALUE
-FROM {CAT}.sequences)sql", true},
+FROM {CAT}.sequences)sql",
+       true},
 
       // ---- constraints and indexes -----------------------------------------------
       {"all_constraints", R"sql(
@@ -200,8 +217,12 @@ FROM (
   WHERE c.not_null
   UNION ALL
   SELECT s.owner, s.table_name,
-         coalesce(ocilite_constraint(s.sql, 'R', ((SELECT count(DISTINCT x.id) FROM pragma_foreign_key_list(s.table_name, s.owner) x) - fk.id), 'NAME'),
-                  ocilite_sys_name(s.owner, s.table_name, 'R' || ((SELECT count(DISTINCT x.id) FROM pragma_foreign_key_list(s.table_name, s.owner) x) - fk.id))),
+         coalesce(ocilite_constraint(s.sql, 'R', ((SELECT count(DISTINCT x.id)
+                                                    FROM pragma_foreign_key_list(s.table_name, s.owner) x) - fk.id),
+                                     'NAME'),
+                  ocilite_sys_name(s.owner, s.table_name,
+                                   'R' || ((SELECT count(DISTINCT x.id)
+                                            FROM pragma_foreign_key_list(s.table_name, s.owner) x) - fk.id))),
          'R', NULL, s.owner,
          (SELECT coalesce(ocilite_constraint(p.sql, 'P', 1, 'NAME'), ocilite_sys_name(p.owner, p.table_name, 'P1'))
           FROM ocilite_table_sql p WHERE p.owner = s.owner AND p.table_name = fk."table"),
@@ -209,7 +230,8 @@ FROM (
   -- SQLite lists foreign keys last-declared first: ordinal = count - id.
   FROM ocilite_table_sql s, pragma_foreign_key_list(s.table_name, s.owner) fk
   WHERE fk.seq = 0
-))sql", true},
+))sql",
+       true},
       {"all_indexes", R"sql(
 SELECT owner AS OWNER, index_name AS INDEX_NAME,
        CASE WHEN iot AND origin = 'pk' THEN 'IOT - TOP' ELSE 'NORMAL' END AS INDEX_TYPE,
@@ -228,7 +250,8 @@ SELECT owner AS OWNER, index_name AS INDEX_NAME,
        NULL AS DOMIDX_OPSTATUS, NULL AS FUNCIDX_STATUS, 'NO' AS JOIN_INDEX, 'NO' AS IOT_REDUNDANT_PKEY_ELIM,
        'NO' AS DROPPED, 'VISIBLE' AS VISIBILITY, NULL AS DOMIDX_MANAGEMENT, 'YES' AS SEGMENT_CREATED,
        'NO' AS ORPHANED_ENTRIES, 'FULL' AS INDEXING, 'NO' AS AUTO
-FROM ocilite_indexes)sql", true},
+FROM ocilite_indexes)sql",
+       true},
       {"all_ind_columns", R"sql(
 SELECT i.owner AS INDEX_OWNER, i.index_name AS INDEX_NAME, i.owner AS TABLE_OWNER, i.table_name AS TABLE_NAME,
        x.name AS COLUMN_NAME, x.seqno + 1 AS COLUMN_POSITION,
@@ -241,7 +264,8 @@ UNION ALL
 SELECT i.owner, i.index_name, i.owner, i.table_name, c.name, c.pk,
        ocilite_type(c.type, 'DATA_LENGTH'), ocilite_type(c.type, 'CHAR_LENGTH'), 'ASC', 1
 FROM ocilite_indexes i, pragma_table_xinfo(i.table_name, i.owner) c
-WHERE i.sqlite_name IS NULL AND c.pk > 0)sql", true},
+WHERE i.sqlite_name IS NULL AND c.pk > 0)sql",
+       true},
       {"all_triggers", R"sql(
 SELECT owner AS OWNER, trigger_name AS TRIGGER_NAME, trigger_type AS TRIGGER_TYPE,
        triggering_event AS TRIGGERING_EVENT, table_owner AS TABLE_OWNER, 'TABLE' AS BASE_OBJECT_TYPE,
@@ -250,7 +274,8 @@ SELECT owner AS OWNER, trigger_name AS TRIGGER_NAME, trigger_type AS TRIGGER_TYP
        body AS TRIGGER_BODY, 'NO' AS CROSSEDITION, 'NO' AS BEFORE_STATEMENT, 'NO' AS BEFORE_ROW,
        'NO' AS AFTER_ROW, 'NO' AS AFTER_STATEMENT, 'NO' AS INSTEAD_OF_ROW, 'YES' AS FIRE_ONCE,
        'NO' AS APPLY_SERVER_ONLY
-FROM ocilite_triggers)sql", true},
+FROM ocilite_triggers)sql",
+       true},
 
       // ---- objects SQLite does not have: Oracle's columns, no rows ---------------
       {"all_clusters", R"sql(
@@ -260,10 +285,12 @@ SELECT NULL AS OWNER, NULL AS CLUSTER_NAME, NULL AS TABLESPACE_NAME, NULL AS PCT
        NULL AS FREELIST_GROUPS, NULL AS AVG_BLOCKS_PER_KEY, NULL AS CLUSTER_TYPE, NULL AS FUNCTION,
        NULL AS HASHKEYS, NULL AS DEGREE, NULL AS INSTANCES, NULL AS CACHE, NULL AS BUFFER_POOL,
        NULL AS SINGLE_TABLE, NULL AS DEPENDENCIES
-WHERE 0)sql", true},
+WHERE 0)sql",
+       true},
       {"all_db_links", R"sql(
 SELECT NULL AS OWNER, NULL AS DB_LINK, NULL AS USERNAME, NULL AS HOST, NULL AS CREATED, NULL AS HIDDEN
-WHERE 0)sql", true},
+WHERE 0)sql",
+       true},
       {"all_mviews", R"sql(
 SELECT NULL AS OWNER, NULL AS MVIEW_NAME, NULL AS CONTAINER_NAME, NULL AS QUERY, NULL AS QUERY_LEN,
        NULL AS UPDATABLE, NULL AS UPDATE_LOG, NULL AS MASTER_ROLLBACK_SEG, NULL AS MASTER_LINK,
@@ -271,21 +298,25 @@ SELECT NULL AS OWNER, NULL AS MVIEW_NAME, NULL AS CONTAINER_NAME, NULL AS QUERY,
        NULL AS BUILD_MODE, NULL AS FAST_REFRESHABLE, NULL AS LAST_REFRESH_TYPE, NULL AS LAST_REFRESH_DATE,
        NULL AS STALENESS, NULL AS AFTER_FAST_REFRESH, NULL AS UNKNOWN_PREBUILT, NULL AS COMPILE_STATE,
        NULL AS USE_NO_INDEX
-WHERE 0)sql", true},
+WHERE 0)sql",
+       true},
       {"all_mview_comments", R"sql(
-SELECT NULL AS OWNER, NULL AS MVIEW_NAME, NULL AS COMMENTS WHERE 0)sql", true},
+SELECT NULL AS OWNER, NULL AS MVIEW_NAME, NULL AS COMMENTS WHERE 0)sql",
+       true},
       {"all_snapshots", R"sql(
 SELECT NULL AS OWNER, NULL AS NAME, NULL AS TABLE_NAME, NULL AS MASTER_VIEW, NULL AS MASTER_OWNER,
        NULL AS MASTER, NULL AS MASTER_LINK, NULL AS CAN_USE_LOG, NULL AS UPDATABLE, NULL AS REFRESH_METHOD,
        NULL AS LAST_REFRESH, NULL AS ERROR, NULL AS FR_OPERATIONS, NULL AS CR_OPERATIONS, NULL AS TYPE,
        NULL AS NEXT, NULL AS START_WITH, NULL AS REFRESH_GROUP, NULL AS UPDATE_TRIG, NULL AS UPDATE_LOG,
        NULL AS QUERY, NULL AS MASTER_ROLLBACK_SEG, NULL AS STATUS, NULL AS REFRESH_MODE, NULL AS PREBUILT
-WHERE 0)sql", true},
+WHERE 0)sql",
+       true},
       {"all_snapshot_logs", R"sql(
 SELECT NULL AS LOG_OWNER, NULL AS MASTER, NULL AS LOG_TABLE, NULL AS LOG_TRIGGER, NULL AS ROWIDS,
        NULL AS PRIMARY_KEY, NULL AS OBJECT_ID, NULL AS FILTER_COLUMNS, NULL AS SEQUENCE,
        NULL AS INCLUDE_NEW_VALUES, NULL AS CURRENT_SNAPSHOTS, NULL AS SNAPSHOT_ID
-WHERE 0)sql", true},
+WHERE 0)sql",
+       true},
 
       // ---- PL/SQL sources and directories --------------------------------------------
       {"all_source", R"sql(
@@ -296,10 +327,12 @@ WITH RECURSIVE lines(owner, name, type, line, text, rest) AS (
          substr(rest, instr(rest, char(10)) + 1)
   FROM lines WHERE rest <> '')
 SELECT owner AS OWNER, name AS NAME, type AS TYPE, line AS LINE, text AS TEXT, 1 AS ORIGIN_CON_ID
-FROM lines WHERE line > 0)sql", true},
+FROM lines WHERE line > 0)sql",
+       true},
       {"all_directories", R"sql(
 SELECT 'SYS' AS OWNER, directory_name AS DIRECTORY_NAME, directory_path AS DIRECTORY_PATH, 1 AS ORIGIN_CON_ID
-FROM {CAT}.directories)sql", true},
+FROM {CAT}.directories)sql",
+       true},
 
       // ---- NLS and DUAL ------------------------------------------------------------
       {"nls_database_parameters", R"sql(
@@ -311,13 +344,15 @@ SELECT column1 AS PARAMETER, column2 AS VALUE FROM (VALUES
   ('NLS_SORT', 'BINARY'), ('NLS_DATE_LANGUAGE', 'AMERICAN'), ('NLS_DATE_FORMAT', 'DD-MON-RR'),
   ('NLS_CALENDAR', 'GREGORIAN'), ('NLS_NUMERIC_CHARACTERS', '.,'), ('NLS_NCHAR_CHARACTERSET', '{NCHARSET}'),
   ('NLS_CHARACTERSET', '{CHARSET}'), ('NLS_ISO_CURRENCY', 'AMERICA'), ('NLS_CURRENCY', '$'),
-  ('NLS_TERRITORY', 'AMERICA'), ('NLS_LANGUAGE', 'AMERICAN')))sql", false},
+  ('NLS_TERRITORY', 'AMERICA'), ('NLS_LANGUAGE', 'AMERICAN')))sql",
+       false},
       {"nls_session_parameters", R"sql(
 SELECT PARAMETER, VALUE FROM (
   SELECT d.PARAMETER, coalesce(ocilite_nls(d.PARAMETER), d.VALUE) AS VALUE
   FROM nls_database_parameters d
   WHERE d.PARAMETER NOT IN ('NLS_RDBMS_VERSION', 'NLS_NCHAR_CHARACTERSET', 'NLS_CHARACTERSET'))
-WHERE VALUE IS NOT NULL)sql", false},
+WHERE VALUE IS NOT NULL)sql",
+       false},
       {"dual", "SELECT 'X' AS DUMMY", false},
   };
   return views;

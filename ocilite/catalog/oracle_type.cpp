@@ -13,7 +13,7 @@
 namespace ocilite {
 namespace {
 
-constexpr int kMaxBytesPerChar = 4;   // AL32UTF8
+constexpr int kMaxBytesPerChar = 4;    // AL32UTF8
 constexpr int kNcharBytesPerChar = 2;  // AL16UTF16
 constexpr int kMaxVarchar = 4000;
 constexpr int kMaxChar = 2000;
@@ -34,7 +34,8 @@ bool tokenize(std::string_view s, std::vector<Token>& out, std::string& error) {
     } else if (std::isalpha(c) || c == '_') {
       size_t j = i;
       std::string w;
-      while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_' || s[j] == '$' || s[j] == '#'))
+      while (j < s.size() &&
+             (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_' || s[j] == '$' || s[j] == '#'))
         w += static_cast<char>(std::toupper(static_cast<unsigned char>(s[j++])));
       out.push_back({Token::word, w, 0});
       i = j;
@@ -105,8 +106,10 @@ bool char_length(Parser& p, std::optional<int>& n, char& used, char dflt, std::s
     error = "missing length";
     return false;
   }
-  if (p.word("BYTE")) used = 'B';
-  else if (p.word("CHAR")) used = 'C';
+  if (p.word("BYTE"))
+    used = 'B';
+  else if (p.word("CHAR"))
+    used = 'C';
   if (!p.punct(')')) {
     error = "missing right parenthesis";
     return false;
@@ -136,14 +139,21 @@ std::string with_precision(std::string base, int p) { return base + "(" + std::t
 
 int OracleType::describe_size() const {
   switch (code) {
-    case describe_code::kNumber: return 22;
-    case describe_code::kDate: return 7;
-    case describe_code::kBinaryFloat: return 4;
-    case describe_code::kBinaryDouble: return 8;
+    case describe_code::kNumber:
+      return 22;
+    case describe_code::kDate:
+      return 7;
+    case describe_code::kBinaryFloat:
+      return 4;
+    case describe_code::kBinaryDouble:
+      return 8;
     case describe_code::kClob:
-    case describe_code::kBlob: return 4000;
-    case describe_code::kBfile: return 530;
-    default: return data_length;
+    case describe_code::kBlob:
+      return 4000;
+    case describe_code::kBfile:
+      return 530;
+    default:
+      return data_length;
   }
 }
 
@@ -323,8 +333,10 @@ std::optional<OracleType> parse_oracle_type(std::string_view declaration, std::s
     if (p.word("WITH")) {
       bool local = p.word("LOCAL");
       if (!p.word("TIME") || !p.word("ZONE")) return fail(error, "TIME ZONE expected");
-      if (local) fixed(base + " WITH LOCAL TIME ZONE", describe_code::kTimestampLtz, 11);
-      else fixed(base + " WITH TIME ZONE", describe_code::kTimestampTz, 13);
+      if (local)
+        fixed(base + " WITH LOCAL TIME ZONE", describe_code::kTimestampLtz, 11);
+      else
+        fixed(base + " WITH TIME ZONE", describe_code::kTimestampTz, 13);
     } else {
       fixed(base, describe_code::kTimestamp, 11);
     }
@@ -361,8 +373,10 @@ std::optional<OracleType> parse_oracle_type(std::string_view declaration, std::s
     fixed("RAW", describe_code::kRaw, *n);
     t.declaration = with_precision("RAW", *n);
   } else if (p.word("LONG")) {
-    if (p.word("RAW")) fixed("LONG RAW", describe_code::kLongRaw, 0);
-    else fixed("LONG", describe_code::kLong, 0);
+    if (p.word("RAW"))
+      fixed("LONG RAW", describe_code::kLongRaw, 0);
+    else
+      fixed("LONG", describe_code::kLong, 0);
     t.is_long = true;
     if (t.code == describe_code::kLong) {
       t.char_used = 0;

@@ -13,18 +13,18 @@ namespace ocilite {
 
 // Describe type codes (OCI_ATTR_DATA_TYPE) as an Oracle 19 server reports them.
 namespace describe_code {
-inline constexpr int kVarchar2 = 1;   // VARCHAR2, NVARCHAR2
-inline constexpr int kNumber = 2;     // NUMBER, FLOAT, INTEGER
+inline constexpr int kVarchar2 = 1;  // VARCHAR2, NVARCHAR2
+inline constexpr int kNumber = 2;    // NUMBER, FLOAT, INTEGER
 inline constexpr int kLong = 8;
 inline constexpr int kDate = 12;
 inline constexpr int kRaw = 23;
 inline constexpr int kLongRaw = 24;
-inline constexpr int kChar = 96;      // CHAR, NCHAR
+inline constexpr int kChar = 96;  // CHAR, NCHAR
 inline constexpr int kBinaryFloat = 100;
 inline constexpr int kBinaryDouble = 101;
-inline constexpr int kRowid = 104;    // ROWID, UROWID
+inline constexpr int kRowid = 104;  // ROWID, UROWID
 inline constexpr int kObject = 108;
-inline constexpr int kClob = 112;     // CLOB, NCLOB
+inline constexpr int kClob = 112;  // CLOB, NCLOB
 inline constexpr int kBlob = 113;
 inline constexpr int kBfile = 114;
 inline constexpr int kTimestamp = 180;
@@ -43,15 +43,15 @@ struct OracleType {
   std::string data_type;
   // The declaration in canonical form ("VARCHAR2(20 CHAR)", "NUMBER(7,2)").
   std::string declaration;
-  int code = 0;               // describe type code (describe_code::*)
-  int data_length = 0;        // DATA_LENGTH in bytes (VARCHAR2(20 CHAR) -> 80)
+  int code = 0;                  // describe type code (describe_code::*)
+  int data_length = 0;           // DATA_LENGTH in bytes (VARCHAR2(20 CHAR) -> 80)
   std::optional<int> precision;  // DATA_PRECISION (NUMBER(7,2) -> 7, FLOAT -> 126)
   std::optional<int> scale;      // DATA_SCALE (INTEGER -> 0, TIMESTAMP(6) -> 6)
-  char char_used = 0;         // 'B', 'C' for character types, 0 otherwise
-  int char_length = 0;        // CHAR_LENGTH in characters (0 for non-character)
-  int charset_form = 0;       // SQLCS_IMPLICIT / SQLCS_NCHAR for character types and LOBs
-  bool is_lob = false;        // CLOB, NCLOB, BLOB, BFILE
-  bool is_long = false;       // LONG, LONG RAW
+  char char_used = 0;            // 'B', 'C' for character types, 0 otherwise
+  int char_length = 0;           // CHAR_LENGTH in characters (0 for non-character)
+  int charset_form = 0;          // SQLCS_IMPLICIT / SQLCS_NCHAR for character types and LOBs
+  bool is_lob = false;           // CLOB, NCLOB, BLOB, BFILE
+  bool is_long = false;          // LONG, LONG RAW
 
   // What OCI describe reports for a column of this type.
   int describe_size() const;       // OCI_ATTR_DATA_SIZE

@@ -1,9 +1,9 @@
-#include "catalog/password_hash_p.h"
-
 #include <crypt.h>
 
 #include <cstring>
 #include <memory>
+
+#include "catalog/password_hash_p.h"
 
 namespace ocilite::detail {
 namespace {

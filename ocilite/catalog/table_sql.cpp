@@ -4,9 +4,9 @@
 // PRIMARY KEY / UNIQUE / CHECK / REFERENCES / NOT NULL clauses.
 //
 // Tested by tests/ocilite/catalog/dictionary_test.cpp.
-#include "catalog/table_sql_p.h"
-
 #include <cctype>
+
+#include "catalog/table_sql_p.h"
 
 namespace ocilite::detail {
 namespace {
@@ -91,8 +91,8 @@ std::vector<TableConstraint> table_constraints(std::string_view sql) {
     while (end < list_end && !(!t[end].word && t[end].text == ",")) {
       end = (!t[end].word && t[end].text == "(") ? skip_group(t, end) : end + 1;
     }
-    const bool table_constraint = is(t[i], "CONSTRAINT") || is(t[i], "PRIMARY") || is(t[i], "UNIQUE") ||
-                                  is(t[i], "CHECK") || is(t[i], "FOREIGN");
+    const bool table_constraint =
+        is(t[i], "CONSTRAINT") || is(t[i], "PRIMARY") || is(t[i], "UNIQUE") || is(t[i], "CHECK") || is(t[i], "FOREIGN");
     const std::string column = table_constraint ? std::string() : t[i].text;
     std::string pending_name;
     for (size_t k = table_constraint ? i : i + 1; k < end; ++k) {
@@ -101,10 +101,14 @@ std::vector<TableConstraint> table_constraints(std::string_view sql) {
         pending_name = t[++k].text;
         continue;
       }
-      if (is(t[k], "PRIMARY")) c.kind = 'P';
-      else if (is(t[k], "UNIQUE")) c.kind = 'U';
-      else if (is(t[k], "FOREIGN") || (is(t[k], "REFERENCES") && !table_constraint)) c.kind = 'R';
-      else if (is(t[k], "NOT") && k + 1 < end && is(t[k + 1], "NULL")) c.kind = 'N';
+      if (is(t[k], "PRIMARY"))
+        c.kind = 'P';
+      else if (is(t[k], "UNIQUE"))
+        c.kind = 'U';
+      else if (is(t[k], "FOREIGN") || (is(t[k], "REFERENCES") && !table_constraint))
+        c.kind = 'R';
+      else if (is(t[k], "NOT") && k + 1 < end && is(t[k + 1], "NULL"))
+        c.kind = 'N';
       else if (is(t[k], "CHECK")) {
         c.kind = 'C';
         if (k + 1 < end && !t[k + 1].word && t[k + 1].text == "(") {

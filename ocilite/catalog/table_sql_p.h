@@ -9,10 +9,10 @@
 namespace ocilite::detail {
 
 struct TableConstraint {
-  char kind = 0;            // 'P' primary key, 'U' unique, 'R' foreign key, 'C' check, 'N' NOT NULL
-  std::string name;         // as declared (quotes removed); empty when unnamed
-  std::string column;       // for a column constraint: its column
-  std::string text;         // CHECK condition text
+  char kind = 0;       // 'P' primary key, 'U' unique, 'R' foreign key, 'C' check, 'N' NOT NULL
+  std::string name;    // as declared (quotes removed); empty when unnamed
+  std::string column;  // for a column constraint: its column
+  std::string text;    // CHECK condition text
 };
 
 // Constraints in the order they are written: column constraints as their

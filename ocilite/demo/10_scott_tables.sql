@@ -80,5 +80,6 @@ COMMENT ON COLUMN emp.sal IS '給与';
 COMMENT ON COLUMN emp.comm IS '歩合';
 COMMENT ON COLUMN emp.deptno IS '部署番号';
 COMMENT ON TABLE salgrade IS '給与等級（索引構成表）';
+COMMENT ON TABLE emp_dept_v IS '社員と部署（ビュー）';
 
 COMMIT;

@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kUsage =
     "usage:\n"
     "  ocilite create DIR\n"
-    "  ocilite user add DIR NAME PASSWORD [--external] [--sysdba] [--sysoper] [--expires-in DAYS]\n"
+    "  ocilite user add DIR NAME PASSWORD [--external] [--sysdba] [--sysoper] [--expires=DAYS]\n"
     "                                     [--ignore-case]\n"
     "  ocilite user drop DIR NAME\n"
     "  ocilite user list DIR\n"
@@ -47,14 +47,19 @@ int user_add(const std::vector<std::string>& a, std::FILE* out, std::FILE* err) 
   UserOptions o;
   o.password = a[5];
   for (size_t i = 6; i < a.size(); ++i) {
-    if (a[i] == "--external") o.external = true;
-    else if (a[i] == "--sysdba") o.sysdba = true;
-    else if (a[i] == "--sysoper") o.sysoper = true;
-    else if (a[i] == "--ignore-case") o.case_insensitive_password = true;
-    else if (a[i] == "--expires-in" && i + 1 < a.size()) {
+    if (a[i] == "--external")
+      o.external = true;
+    else if (a[i] == "--sysdba")
+      o.sysdba = true;
+    else if (a[i] == "--sysoper")
+      o.sysoper = true;
+    else if (a[i] == "--ignore-case")
+      o.case_insensitive_password = true;
+    else if ((a[i] == "--expires-in" && i + 1 < a.size()) || a[i].rfind("--expires=", 0) == 0) {
+      const std::string n = a[i] == "--expires-in" ? a[++i] : a[i].substr(10);
       char* end = nullptr;
-      const long days = std::strtol(a[++i].c_str(), &end, 10);
-      if (!end || *end || days < -36500 || days > 36500) return usage(err, "bad number of days: " + a[i]);
+      const long days = std::strtol(n.c_str(), &end, 10);
+      if (n.empty() || !end || *end || days < -36500 || days > 36500) return usage(err, "bad number of days: " + n);
       o.password_expires_in_days = static_cast<int>(days);
     } else {
       return usage(err, "unknown option " + a[i]);

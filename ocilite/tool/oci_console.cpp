@@ -44,9 +44,7 @@ std::string capitalized(std::string w) {
 std::string feedback(std::string_view sql, ub2 fncode, ub4 rows, bool with_info) {
   const std::string w = upper_words(sql, 6);
   auto starts = [&](std::string_view p) { return w.compare(0, p.size(), p) == 0; };
-  auto count = [&](const char* verb) {
-    return std::to_string(rows) + (rows == 1 ? " row " : " rows ") + verb + ".";
-  };
+  auto count = [&](const char* verb) { return std::to_string(rows) + (rows == 1 ? " row " : " rows ") + verb + "."; };
   if (fncode == 3 || starts("INSERT")) return count("created");
   if (fncode == 5 || starts("UPDATE")) return count("updated");
   if (fncode == 9 || starts("DELETE")) return count("deleted");
@@ -81,9 +79,12 @@ std::string feedback(std::string_view sql, ub2 fncode, ub4 rows, bool with_info)
   for (std::string_view skip : {"PUBLIC ", "UNIQUE ", "GLOBAL TEMPORARY ", "EDITIONABLE ", "NONEDITIONABLE "})
     if (rest.compare(0, skip.size(), skip) == 0) rest = rest.substr(skip.size());
   std::string kind = rest.substr(0, rest.find(' '));
-  if (kind == "PACKAGE" && rest.compare(0, 12, "PACKAGE BODY") == 0) kind = "Package body";
-  else if (kind == "TYPE" && rest.compare(0, 9, "TYPE BODY") == 0) kind = "Type body";
-  else kind = capitalized(kind);
+  if (kind == "PACKAGE" && rest.compare(0, 12, "PACKAGE BODY") == 0)
+    kind = "Package body";
+  else if (kind == "TYPE" && rest.compare(0, 9, "TYPE BODY") == 0)
+    kind = "Type body";
+  else
+    kind = capitalized(kind);
   if (with_info) return "Warning: " + kind + " " + verb + " with compilation errors.";
   return kind + " " + verb + ".";
 }
@@ -160,7 +161,8 @@ bool OciConsole::login(std::string_view connect, std::string_view user, std::str
   auto& h = *h_;
   if (!check(OCIEnvCreate(&h.env, OCI_THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr), "OCIEnvCreate") ||
       !check(OCIHandleAlloc(h.env, reinterpret_cast<void**>(&h.err), OCI_HTYPE_ERROR, 0, nullptr), "OCIHandleAlloc") ||
-      !check(OCIHandleAlloc(h.env, reinterpret_cast<void**>(&h.server), OCI_HTYPE_SERVER, 0, nullptr), "OCIHandleAlloc") ||
+      !check(OCIHandleAlloc(h.env, reinterpret_cast<void**>(&h.server), OCI_HTYPE_SERVER, 0, nullptr),
+             "OCIHandleAlloc") ||
       !check(OCIHandleAlloc(h.env, reinterpret_cast<void**>(&h.svc), OCI_HTYPE_SVCCTX, 0, nullptr), "OCIHandleAlloc") ||
       !check(OCIHandleAlloc(h.env, reinterpret_cast<void**>(&h.session), OCI_HTYPE_SESSION, 0, nullptr),
              "OCIHandleAlloc")) {
@@ -168,8 +170,8 @@ bool OciConsole::login(std::string_view connect, std::string_view user, std::str
     return false;
   }
   const std::string c(connect), u(user), p(password);
-  bool ok = check(OCIServerAttach(h.server, h.err, reinterpret_cast<const OraText*>(c.data()), static_cast<sb4>(c.size()),
-                                  OCI_DEFAULT),
+  bool ok = check(OCIServerAttach(h.server, h.err, reinterpret_cast<const OraText*>(c.data()),
+                                  static_cast<sb4>(c.size()), OCI_DEFAULT),
                   "OCIServerAttach");
   h.attached = ok;
   ok = ok && check(OCIAttrSet(h.svc, OCI_HTYPE_SVCCTX, h.server, 0, OCI_ATTR_SERVER, h.err), "OCIAttrSet") &&
@@ -180,8 +182,8 @@ bool OciConsole::login(std::string_view connect, std::string_view user, std::str
                         OCI_ATTR_PASSWORD, h.err),
              "OCIAttrSet");
   if (ok) {
-    const sword rc = OCISessionBegin(h.svc, h.err, h.session, u.empty() && p.empty() ? OCI_CRED_EXT : OCI_CRED_RDBMS,
-                                     OCI_DEFAULT);
+    const sword rc =
+        OCISessionBegin(h.svc, h.err, h.session, u.empty() && p.empty() ? OCI_CRED_EXT : OCI_CRED_RDBMS, OCI_DEFAULT);
     ok = check(rc, "OCISessionBegin");
     if (rc == OCI_SUCCESS_WITH_INFO) {  // e.g. ORA-28002: say so, go on
       char buf[1024] = "";
@@ -236,7 +238,8 @@ bool OciConsole::run_query(void* stmt_handle) {
   auto& h = *h_;
   auto* stmt = static_cast<OCIStmt*>(stmt_handle);
   ub4 ncols = 0;
-  if (!check(OCIAttrGet(stmt, OCI_HTYPE_STMT, &ncols, nullptr, OCI_ATTR_PARAM_COUNT, h.err), "OCIAttrGet")) return false;
+  if (!check(OCIAttrGet(stmt, OCI_HTYPE_STMT, &ncols, nullptr, OCI_ATTR_PARAM_COUNT, h.err), "OCIAttrGet"))
+    return false;
   struct Column {
     std::string name;
     ub2 type = 0;
@@ -260,8 +263,7 @@ bool OciConsole::run_query(void* stmt_handle) {
     cols[i].name.assign(reinterpret_cast<const char*>(name), name_len);
     // Text of a number or date needs more than its internal size.
     sb4 width = std::max<sb4>(size, 64) * 2 + 1;
-    if (cols[i].type == 8 || cols[i].type == 24 || cols[i].type == 112 || cols[i].type == 113 ||
-        cols[i].type == 114)
+    if (cols[i].type == 8 || cols[i].type == 24 || cols[i].type == 112 || cols[i].type == 113 || cols[i].type == 114)
       width = kMaxTextColumn;
     cols[i].width = std::min<sb4>(width, kMaxTextColumn);
     cols[i].data.resize(static_cast<size_t>(cols[i].width) * kFetchRows);
@@ -295,8 +297,10 @@ bool OciConsole::run_query(void* stmt_handle) {
         const size_t w = display_width(text);
         const std::string pad(w < widths[i] ? widths[i] - w : 0, ' ');
         std::string s = right ? pad + std::string(text) : std::string(text) + pad;
-        if (i + 1 < ncols) s += ' ';
-        else while (!s.empty() && s.back() == ' ') s.pop_back();
+        if (i + 1 < ncols)
+          s += ' ';
+        else
+          while (!s.empty() && s.back() == ' ') s.pop_back();
         std::fputs(s.c_str(), out_);
       };
       if (total == 0) {
@@ -314,8 +318,10 @@ bool OciConsole::run_query(void* stmt_handle) {
     if (rc == OCI_NO_DATA || fetched < kFetchRows) break;
   }
   if (feedback_) {
-    if (total == 0) std::fputs("no rows selected\n\n", out_);
-    else std::fprintf(out_, "\n%zu %s selected.\n\n", total, total == 1 ? "row" : "rows");
+    if (total == 0)
+      std::fputs("no rows selected\n\n", out_);
+    else
+      std::fprintf(out_, "\n%zu %s selected.\n\n", total, total == 1 ? "row" : "rows");
   }
   last_error_.clear();
   return true;

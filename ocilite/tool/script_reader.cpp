@@ -30,20 +30,25 @@ std::string_view trim(std::string_view s) {
 
 bool is_console_command(std::string_view line) {
   const std::string w = upper_words(line, 1);
-  return w == "SET" || w == "PROMPT" || w == "REM" || w == "REMARK" || w == "WHENEVER" || w == "EXIT" ||
-         w == "QUIT" || w == "SPOOL" || w == "SHOW" || w == "DEFINE" || w == "COLUMN" || w == "TTITLE";
+  return w == "SET" || w == "PROMPT" || w == "REM" || w == "REMARK" || w == "WHENEVER" || w == "EXIT" || w == "QUIT" ||
+         w == "SPOOL" || w == "SHOW" || w == "DEFINE" || w == "COLUMN" || w == "TTITLE";
 }
 
 }  // namespace
 
 bool starts_plsql(std::string_view text) {
   const std::string w = upper_words(text, 6);
-  auto starts = [&](std::string_view p) { return w.compare(0, p.size(), p) == 0 && (w.size() == p.size() || w[p.size()] == ' '); };
+  auto starts = [&](std::string_view p) {
+    return w.compare(0, p.size(), p) == 0 && (w.size() == p.size() || w[p.size()] == ' ');
+  };
   if (starts("BEGIN") || starts("DECLARE")) return true;
   std::string rest;
-  if (starts("CREATE OR REPLACE")) rest = w.substr(18);
-  else if (starts("CREATE")) rest = w.size() > 7 ? w.substr(7) : "";
-  else return false;
+  if (starts("CREATE OR REPLACE"))
+    rest = w.substr(18);
+  else if (starts("CREATE"))
+    rest = w.size() > 7 ? w.substr(7) : "";
+  else
+    return false;
   for (std::string_view skip : {"EDITIONABLE ", "NONEDITIONABLE "})
     if (rest.compare(0, skip.size(), skip) == 0) rest = rest.substr(skip.size());
   for (std::string_view unit : {"PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "TYPE"})

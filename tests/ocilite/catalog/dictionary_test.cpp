@@ -97,8 +97,9 @@ class DictionaryTest : public ::testing::Test {
 };
 
 TEST_F(DictionaryTest, TablesShowAtOnceWithTheIotFlag) {
-  const char* sql = "select a.table_name, a.tablespace_name, 0 as mview_flg \nfrom all_tables a \nwhere a.owner = :X0 "
-                    "\norder by table_name";
+  const char* sql =
+      "select a.table_name, a.tablespace_name, 0 as mview_flg \nfrom all_tables a \nwhere a.owner = :X0 "
+      "\norder by table_name";
   EXPECT_EQ(query(sql, {"SCOTT"}), (Rows{{"DEPT", "USERS", "0"}, {"EMP", "USERS", "0"}, {"IOT_T", "<null>", "0"}}));
   exec("CREATE TABLE SCOTT.ADDED (X \"NUMBER\")");
   EXPECT_EQ(query(sql, {"SCOTT"}).front().front(), "ADDED");
@@ -161,9 +162,10 @@ TEST_F(DictionaryTest, PrimaryKeysAreFoundByBothQueries) {
 }
 
 TEST_F(DictionaryTest, ConstraintsAndIndexesCarryTheirNames) {
-  auto rows = query("select constraint_type, constraint_name, search_condition, r_constraint_name, index_name "
-                    "from all_constraints where owner = 'SCOTT' and table_name = 'EMP' order by constraint_type, "
-                    "search_condition");
+  auto rows = query(
+      "select constraint_type, constraint_name, search_condition, r_constraint_name, index_name "
+      "from all_constraints where owner = 'SCOTT' and table_name = 'EMP' order by constraint_type, "
+      "search_condition");
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0][0], "C");
   EXPECT_EQ(rows[0][2], "\"EMPNO\" IS NOT NULL");
@@ -224,8 +226,13 @@ TEST_F(DictionaryTest, CommentsSynonymsSequencesAndObjects) {
             (Rows{{"RAISE", "INVALID"}}));
   EXPECT_EQ(query("select object_type, count(*) from all_objects where owner = 'SCOTT' group by object_type "
                   "order by 1"),
-            (Rows{{"INDEX", "5"}, {"PROCEDURE", "1"}, {"SEQUENCE", "1"}, {"SYNONYM", "2"}, {"TABLE", "3"},
-                  {"TRIGGER", "1"}, {"VIEW", "1"}}));
+            (Rows{{"INDEX", "5"},
+                  {"PROCEDURE", "1"},
+                  {"SEQUENCE", "1"},
+                  {"SYNONYM", "2"},
+                  {"TABLE", "3"},
+                  {"TRIGGER", "1"},
+                  {"VIEW", "1"}}));
   EXPECT_EQ(query("select trigger_name, table_owner, table_name, trigger_type, triggering_event, status \nfrom "
                   "all_triggers \nwhere owner = :X0 \norder by trigger_name",
                   {"SCOTT"}),

@@ -88,10 +88,9 @@ TEST(OracleTypeTest, NationalTypesUseTheNationalCharacterSetForm) {
 }
 
 TEST(OracleTypeTest, RejectsWhatOracleRejects) {
-  for (const char* bad : {"", "VARCHAR2", "VARCHAR2(0)", "VARCHAR2(4001)", "NVARCHAR2(2001)", "NUMBER(39)",
-                          "NUMBER(0)", "NUMBER(5,128)", "RAW", "RAW(2001)", "TIMESTAMP(10)", "NVARCHAR2(5 BYTE)",
-                          "VARCHAR2(10 CHAR", "NUMBER(5) EXTRA", "FLOAT(127)", "INTERVAL HOUR TO MINUTE", "TEXT",
-                          "VARCHAR2(5);DROP"}) {
+  for (const char* bad : {"", "VARCHAR2", "VARCHAR2(0)", "VARCHAR2(4001)", "NVARCHAR2(2001)", "NUMBER(39)", "NUMBER(0)",
+                          "NUMBER(5,128)", "RAW", "RAW(2001)", "TIMESTAMP(10)", "NVARCHAR2(5 BYTE)", "VARCHAR2(10 CHAR",
+                          "NUMBER(5) EXTRA", "FLOAT(127)", "INTERVAL HOUR TO MINUTE", "TEXT", "VARCHAR2(5);DROP"}) {
     SCOPED_TRACE(bad);
     std::string error;
     EXPECT_FALSE(parse_oracle_type(bad, &error));

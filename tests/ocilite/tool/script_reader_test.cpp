@@ -36,9 +36,9 @@ TEST(ScriptReaderTest, SplitsStatementsAsAnOracleConsoleDoes) {
   expect_items("select 1 from dual;\nselect 2\n  from dual;\n",
                {{ScriptItem::sql, "select 1 from dual", 1}, {ScriptItem::sql, "select 2\n  from dual", 2}});
   // A ';' inside a string, a quoted name or a comment does not end a statement.
-  expect_items("insert into t values ('a;\nb');\nselect \"x;\" from t -- c;\n;\n",
-               {{ScriptItem::sql, "insert into t values ('a;\nb')", 1},
-                {ScriptItem::sql, "select \"x;\" from t -- c;", 3}});
+  expect_items(
+      "insert into t values ('a;\nb');\nselect \"x;\" from t -- c;\n;\n",
+      {{ScriptItem::sql, "insert into t values ('a;\nb')", 1}, {ScriptItem::sql, "select \"x;\" from t -- c;", 3}});
   expect_items("select 1 /* ; */ from dual;", {{ScriptItem::sql, "select 1 /* ; */ from dual", 1}});
   // A slash alone on a line ends a statement too.
   expect_items("select 1 from dual\n/\n", {{ScriptItem::sql, "select 1 from dual", 1}});

@@ -61,9 +61,16 @@ class ToolTest : public ::testing::Test {
 };
 
 TEST(ToolUsageTest, BadUsageExitsWithTwo) {
-  const std::vector<std::vector<std::string>> bad = {
-      {}, {"frobnicate"}, {"create"}, {"user"}, {"user", "add", "x"}, {"user", "rename", "x", "y"},
-      {"sql", "x"}, {"demo"}, {"user", "add", "d", "n", "p", "--bogus"}, {"user", "add", "d", "n", "p", "--expires-in", "x"}};
+  const std::vector<std::vector<std::string>> bad = {{},
+                                                     {"frobnicate"},
+                                                     {"create"},
+                                                     {"user"},
+                                                     {"user", "add", "x"},
+                                                     {"user", "rename", "x", "y"},
+                                                     {"sql", "x"},
+                                                     {"demo"},
+                                                     {"user", "add", "d", "n", "p", "--bogus"},
+                                                     {"user", "add", "d", "n", "p", "--expires-in", "x"}};
   for (const auto& args : bad) {
     const auto r = run(args);
     EXPECT_EQ(r.status, kExitUsage) << (args.empty() ? "" : args[0]);
@@ -97,6 +104,20 @@ TEST_F(ToolTest, SqlLoginFailuresExitWithOne) {
   EXPECT_EQ(r.status, kExitError);
   EXPECT_TRUE(contains(r.err, "ORA-12154")) << r.err;
   EXPECT_EQ(run({"sql", db, "scott"}).status, kExitUsage);
+}
+
+TEST_F(ToolTest, UserOptionsReachTheLogin) {
+  ASSERT_EQ(run({"user", "add", db, "soon", "pw", "--expires=3"}).status, kExitOk);
+  auto r = run({"sql", db, "soon/pw"}, "select 1 as x from dual;\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(contains(r.err, "ORA-28002: the password will expire within 3 days")) << r.err;
+  ASSERT_EQ(run({"user", "add", db, "gone", "pw", "--expires-in", "-1"}).status, kExitOk);
+  r = run({"sql", db, "gone/pw"}, "select 1 as x from dual;\n");
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_TRUE(contains(r.err, "ORA-28001")) << r.err;
+  ASSERT_EQ(run({"user", "add", db, "anycase", "Secret", "--ignore-case"}).status, kExitOk);
+  EXPECT_EQ(run({"sql", db, "anycase/SECRET"}, "select 1 as x from dual;\n").status, kExitOk);
+  EXPECT_EQ(run({"sql", db, "scott/TIGER"}, "select 1 as x from dual;\n").status, kExitError);
 }
 
 TEST_F(ToolTest, SqlRunsAScriptAndPrintsLikeAConsole) {
@@ -169,10 +190,13 @@ TEST(DemoDatabaseTest, HoldsWhatTheDemoPromises) {
                      "select table_name from user_synonyms where synonym_name = 'STAFF';\n"
                      "select count(*) as n from user_sequences;\n"
                      "select comments from user_tab_comments where table_name = 'EMP';\n"
+                     "select comments from user_tab_comments where table_name = 'EMP_DEPT_V';\n"
+                     "select count(*) as n from emp_dept_v;\n"
                      "select ename from emp where empno = 7839;\n"
                      "select count(*) as n from all_types;\n");
   EXPECT_EQ(r.status, kExitOk) << r.err;
-  for (const char* want : {"\n14\n", "\n100000\n", "IOT", "EMP", "社員", "小林 誠"}) EXPECT_TRUE(contains(r.out, want)) << want;
+  for (const char* want : {"\n14\n", "\n100000\n", "IOT", "EMP", "社員", "社員と部署（ビュー）", "小林 誠"})
+    EXPECT_TRUE(contains(r.out, want)) << want;
   EXPECT_TRUE(std::filesystem::exists(demo / "files" / "kestrel.png"));
   // The demo passwords work in either case.
   EXPECT_EQ(run({"sql", demo.string(), "HR/HR"}, "select 1 from dual;\n").status, kExitOk);
