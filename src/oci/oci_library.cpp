@@ -2,6 +2,8 @@
 // creating the environment and detecting the client character set.
 #include "oci/oci_library.h"
 
+#include <dlfcn.h>
+
 #include <cstring>
 
 #include "oci/oci_codes.h"
@@ -90,6 +92,9 @@ int oci_load_library_file(const std::filesystem::path& file, OciMsgBuf msg) {
     msg.set(kMsgLibraryFailed);
     return kOciLibraryFailed;
   }
+  // Client libraries leave thread-local destructors and threads behind that
+  // must outlive any unload: once loaded, the library stays mapped.
+  if (void* pin = ::dlopen(lib.file().c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) ::dlclose(pin);
   proc.library = std::move(lib);
   proc.fn = fn;
   proc.newer_usable = newer;
