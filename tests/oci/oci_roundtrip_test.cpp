@@ -210,6 +210,18 @@ TEST_F(OciliteTest, LongColumnsAreCutAtTheLongReadBufferSize) {
   ASSERT_EQ(oci_cre_sel_cursor(session_, &ds, u"select l from lt", 10, OciMsgBuf(msg_)), kOciOk) << message();
   EXPECT_EQ(ds.cols[0].width, 11u);
   EXPECT_EQ(ds.text_view(0, 0), u"0123456789");
+  // Step by step, the truncation warning of a full batch stays on the cursor.
+  exec(u"insert into lt values ('x')");
+  OciCursor c;
+  ASSERT_EQ(oci_cre_cursor(session_, &c, u"select l from lt", OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_desc_cursor(session_, &c, OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_define_cursor(session_, &c, 1, OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_exec_non_block_cursor(session_, &c, nullptr, OciMsgBuf(msg_)), kOciOk) << message();
+  ASSERT_EQ(oci_fetch_sel_cursor(session_, &c, nullptr, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(c.warning_code, 24345);
+  EXPECT_EQ(utf16_to_utf8(c.warning_text).rfind("ORA-24345", 0), 0u);
+  EXPECT_NE(c.warning_text.back(), u'\n');
+  EXPECT_EQ(c.ind[0][0], 16);  // the original length
 }
 
 TEST_F(OciliteTest, BatchesPostTheRowsFetchedSoFar) {
