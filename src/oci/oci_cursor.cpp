@@ -607,7 +607,7 @@ int oci8_exec_non_block_cursor(OciSession* s, OciCursor* c, CancelFlag* cancel, 
 }
 
 int oci_exec_non_block_cursor(OciSession* s, OciCursor* c, CancelFlag* cancel, OciMsgBuf msg, uint32_t iters) {
-  if (s->lda_mode) return detail::oci7_exec_non_block_cursor(s, c, cancel, msg);
+  if (s->lda_mode) return detail::oci7_exec_non_block_cursor(s, c, cancel, msg, iters);
   return oci8_exec_non_block_cursor(s, c, cancel, msg, iters);
 }
 

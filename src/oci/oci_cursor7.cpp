@@ -161,7 +161,7 @@ int finish_cancel(OciSession* s, OciCursor* c, bool break_failed, OciMsgBuf msg,
 
 }  // namespace
 
-int oci7_exec_non_block_cursor(OciSession* s, OciCursor* c, CancelFlag* cancel, OciMsgBuf msg) {
+int oci7_exec_non_block_cursor(OciSession* s, OciCursor* c, CancelFlag* cancel, OciMsgBuf msg, uint32_t iters) {
   const auto& fn = oci_fn();
   if (cancel && fn.onbset(&s->lda) != 0) {
     oci_get_lda_error_text(s, msg);
@@ -172,8 +172,13 @@ int oci7_exec_non_block_cursor(OciSession* s, OciCursor* c, CancelFlag* cancel, 
   bool cancelled = false, break_failed = false;
   ub4 rows = static_cast<ub4>(c->rows_per_fetch > 0 ? c->rows_per_fetch : 1);
   sword rc = poll7(
-      s, cancel, c->cda, [&] { return select ? fn.oexfet(&c->cda, rows, 0, 0) : fn.oexec(&c->cda); }, &cancelled,
-      &break_failed);
+      s, cancel, c->cda,
+      [&] {
+        if (select) return fn.oexfet(&c->cda, rows, 0, 0);
+        // Array DML runs every filled slot of the bound arrays at once.
+        return iters > 1 ? fn.oexn(&c->cda, static_cast<sword>(iters), 0) : fn.oexec(&c->cda);
+      },
+      &cancelled, &break_failed);
   if (cancelled) return finish_cancel(s, c, break_failed, msg, u"\n---\nerror in oci_check_cancel_flg:\n");
   if (cancel) fn.onbclr(&s->lda);
   c->cur_row = 0;

@@ -56,7 +56,8 @@ int oci7_cre_cursor(OciSession* s, OciCursor* c, kestrel::OciMsgBuf msg);
 int oci7_bind(OciSession* s, OciCursor* c, OciBindBuffer* b, kestrel::OciMsgBuf msg);
 int oci7_desc_cursor(OciSession* s, OciCursor* c, kestrel::OciMsgBuf msg);
 int oci7_define(OciSession* s, OciCursor* c, kestrel::OciMsgBuf msg);
-int oci7_exec_non_block_cursor(OciSession* s, OciCursor* c, CancelFlag* cancel, kestrel::OciMsgBuf msg);
+int oci7_exec_non_block_cursor(OciSession* s, OciCursor* c, CancelFlag* cancel, kestrel::OciMsgBuf msg,
+                               uint32_t iters);
 int oci7_fetch(OciSession* s, OciCursor* c, CancelFlag* cancel, kestrel::OciMsgBuf msg);
 int oci7_close(OciSession* s, OciCursor* c, kestrel::OciMsgBuf msg);
 int oci7_cursor_error_text(OciSession* s, OciCursor* c, kestrel::OciMsgBuf msg);

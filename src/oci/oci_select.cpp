@@ -151,7 +151,8 @@ int oci_select_value(OciSession* s, std::u16string_view sql, char16_t* out, std:
     msg.set(kMsgNoRow);
     return kOciNoRow;
   }
-  if (out && out_bytes >= 2) OciMsgBuf(out, out_bytes / 2 - 1 + 1).set(ds.text_view(0, 0));
+  // out_bytes / 2 - 1 characters and the terminator, cut on a character boundary.
+  if (out && out_bytes >= 2) OciMsgBuf(out, out_bytes / 2).set(ds.text_view(0, 0));
   return kOciOk;
 }
 
