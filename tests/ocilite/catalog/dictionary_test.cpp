@@ -243,6 +243,23 @@ TEST_F(DictionaryTest, CommentsSynonymsSequencesAndObjects) {
   sqlite3_free(err);
 }
 
+TEST_F(DictionaryTest, AccountStatesShowInDbaUsers) {
+  UserOptions soon = pw("x");
+  soon.password_expires_in_days = 3;
+  ASSERT_FALSE(cat->add_user("SOON", soon));
+  UserOptions gone = pw("x");
+  gone.password_expires_in_days = -1;
+  ASSERT_FALSE(cat->add_user("GONE", gone));
+  ASSERT_FALSE(cat->add_user("NOLOGIN", {}));
+  EXPECT_EQ(query("select username, account_status, authentication_type from dba_users order by username"),
+            (Rows{{"GONE", "EXPIRED", "PASSWORD"},
+                  {"HR", "OPEN", "PASSWORD"},
+                  {"NOLOGIN", "OPEN", "NONE"},
+                  {"SCOTT", "OPEN", "PASSWORD"},
+                  {"SOON", "EXPIRED(GRACE)", "PASSWORD"}}));
+  EXPECT_EQ(query("select username, default_tablespace from user_users"), (Rows{{"SCOTT", "USERS"}}));
+}
+
 TEST_F(DictionaryTest, UserAndDbaFormsAndUsers) {
   EXPECT_EQ(query("select username \nfrom all_users \norder by username \n"), (Rows{{"HR"}, {"SCOTT"}}));
   EXPECT_EQ(query("select count(*) from user_tables"), (Rows{{"3"}}));
