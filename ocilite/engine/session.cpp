@@ -277,12 +277,14 @@ OraError Session::begin() {
 
 OraError Session::lock_for_write(std::string_view schema, std::string_view table, bool wait) {
   if (OraError e = begin()) return e;
+  if (std::find(locked_.begin(), locked_.end(), schema) != locked_.end()) return {};
   // A write that changes nothing takes the schema file's write lock.
   std::string probe = "DELETE FROM \"" + std::string(schema) + "\".\"" + std::string(table) + "\" WHERE 0";
   for (;;) {
     if (break_requested()) return engine_error(ora::kCancelled);
     int rc = sqlite3_exec(db_, probe.c_str(), nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
+      locked_.emplace_back(schema);
       return {};
     }
     int primary = rc & 0xFF;
@@ -292,6 +294,7 @@ OraError Session::lock_for_write(std::string_view schema, std::string_view table
       // fresh transaction (Oracle reads are consistent per statement anyway).
       exec("ROLLBACK");
       in_txn_ = false;
+      locked_.clear();
       if (OraError e = begin()) return e;
       continue;
     }
@@ -305,12 +308,16 @@ OraError Session::commit() {
   int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
     OraError e = sqlite_error(db_, rc);
-    if (sqlite3_get_autocommit(db_)) in_txn_ = false;
+    if (sqlite3_get_autocommit(db_)) {
+      in_txn_ = false;
+      locked_.clear();
+    }
     return e;
   }
   in_txn_ = false;
   has_writes_ = false;
   savepoints_.clear();
+  locked_.clear();
   return {};
 }
 
@@ -320,6 +327,7 @@ OraError Session::rollback() {
   in_txn_ = false;
   has_writes_ = false;
   savepoints_.clear();
+  locked_.clear();
   return {};
 }
 
@@ -347,6 +355,15 @@ OraError Session::rollback_to(std::string_view name) {
   if (OraError e = exec(sql.c_str())) return e;
   savepoints_.erase(it + 1, savepoints_.end());
   return {};
+}
+
+void Session::sync_after_error() {
+  if (in_txn_ && sqlite3_get_autocommit(db_)) {
+    in_txn_ = false;
+    has_writes_ = false;
+    savepoints_.clear();
+    locked_.clear();
+  }
 }
 
 void Session::request_break() {

@@ -80,6 +80,9 @@ class Session {
   // until the lock is free or the call is cancelled (ORA-01013).
   OraError lock_for_write(std::string_view schema, std::string_view table, bool wait);
   void note_write() { has_writes_ = true; }
+  // After a failed statement: SQLite may have rolled the whole transaction
+  // back (an interrupted write does); follow it.
+  void sync_after_error();
   OraError commit();
   OraError rollback();
   OraError savepoint(std::string_view name);
@@ -103,6 +106,7 @@ class Session {
   NlsSettings nls_;
   bool in_txn_ = false, has_writes_ = false;
   std::vector<std::string> savepoints_;
+  std::vector<std::string> locked_;  // schemas whose write lock this transaction holds
   std::atomic<bool> break_{false};
   std::map<std::string, std::unique_ptr<TableInfo>> tables_;
   std::map<std::string, long long> currvals_;

@@ -102,6 +102,7 @@ OraError Statement::bind_all(sqlite3_stmt* st, const std::vector<Value>& binds) 
 
 OraError Statement::map_error(const SqlPiece& piece, int rc, int& error_offset) {
   OraError e = sqlite_error(s_.db(), rc);
+  s_.sync_after_error();
   int off = sqlite3_error_offset(s_.db());
   if (off >= 0) {
     // Back to the Oracle text through the emitted token positions.

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "engine_error.h"
 #include "engine_fixture.h"
 
@@ -115,6 +119,36 @@ TEST_F(StatementTest, SecondSessionGetsResourceBusy) {
   exec(*s, "commit");
   exec(*other, "update emp set sal = 1 where empno = 7521");
   exec(*other, "commit");
+}
+
+TEST_F(StatementTest, ForUpdateWaitsForTheLockAndCanBeCancelled) {
+  auto other = db.login();
+  exec(*s, "select ename from emp where empno = 7369 for update");
+  std::atomic<bool> done{false};
+  Result waited;
+  std::thread t([&] {
+    waited = run(*other, "select ename from emp where empno = 7369 for update");
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  EXPECT_FALSE(done.load()) << "FOR UPDATE without NOWAIT must wait";
+  exec(*s, "commit");
+  t.join();
+  EXPECT_FALSE(waited.error) << waited.error.text;
+  EXPECT_EQ(waited.rows, (Rows{{"SMITH"}}));
+  // Now `other` holds the lock; a waiting FOR UPDATE in `s` is cancelled by a break.
+  done = false;
+  std::thread t2([&] {
+    waited = run(*s, "select ename from emp for update");
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  s->request_break();
+  t2.join();
+  EXPECT_EQ(waited.error.code, 1013) << waited.error.text;
+  s->clear_break();
+  exec(*other, "rollback");
+  EXPECT_EQ(query(*s, "select count(*) from emp for update"), (Rows{{"3"}}));
 }
 
 TEST_F(StatementTest, ErrorsCarryOracleNumbersAndOffsets) {
