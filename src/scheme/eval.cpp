@@ -892,6 +892,7 @@ void unwind_run(Interp& sc) {
 
 // The error procedure: "Error:", the message, each irritant in write mode.
 bool op_error(Interp& sc) {
+  port_flush(port_data(sc.outport));  // what was printed before stays before the error
   sc.saved_outport = sc.outport;
   sc.outport = sc.errport;
   std::u16string text = u"Error:";
