@@ -342,6 +342,28 @@ TEST_F(OciliteTest, TextOutsideTheLocalCodePageIsBoundInTheNationalForm) {
   EXPECT_EQ(value(u"select v from nf"), u"𠮷野家");
 }
 
+TEST_F(OciliteTest, ReturnedRowidComesBackInTheRidBuffer) {
+  ASSERT_EQ(login(), kOciOk) << message();
+  exec(u"create table rr (id number(5), name varchar2(10))");
+  OciCursor c;
+  ASSERT_EQ(oci_cre_cursor(session_, &c, u"insert into rr values (:X0, :X1) returning rowid into :rid", OciMsgBuf(msg_)),
+            kOciOk);
+  ASSERT_EQ(oci_bind_int(session_, &c, ":X0", 7, OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_bind_string(session_, &c, ":X1", u"seven", OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_bind_rowid_out(session_, &c, OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_exec_non_block_cursor(session_, &c, nullptr, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(c.cda.ft, 3);  // insert
+  EXPECT_EQ(c.cda.rpc, 1u);
+  std::string rowid = oci_rowid_out(&c);
+  ASSERT_EQ(rowid.size(), 18u) << rowid;
+  char16_t out[32];
+  ASSERT_EQ(oci_select_value(session_, u"select name from rr where rowid = :X0", out, sizeof out, OciMsgBuf(msg_), u"S",
+                             {utf8_to_utf16(rowid)}),
+            kOciOk)
+      << message();
+  EXPECT_EQ(std::u16string_view(out), u"seven");
+}
+
 TEST_F(OciliteTest, OneValueSelectWantsExactlyOneRow) {
   ASSERT_EQ(login(), kOciOk) << message();
   exec(u"create table v (id number(5))");
