@@ -364,6 +364,21 @@ TEST_F(OciliteTest, ReturnedRowidComesBackInTheRidBuffer) {
   EXPECT_EQ(std::u16string_view(out), u"seven");
 }
 
+TEST_F(OciliteTest, PlsqlCompiledWithErrorsAndSavepoints) {
+  ASSERT_EQ(login(), kOciOk) << message();
+  EXPECT_EQ(oci_execute_sql(session_, u"create or replace procedure broken as begin this is not plsql; end;",
+                            OciMsgBuf(msg_)),
+            kOciPlsqlCompile)
+      << message();
+  EXPECT_NE(message().find("ORA-24344"), std::string::npos) << message();
+  exec(u"create table sp (id number(5))");
+  exec(u"insert into sp values (1)");
+  exec(u"savepoint tern_p1");
+  exec(u"insert into sp values (2)");
+  exec(u"rollback to tern_p1");
+  EXPECT_EQ(value(u"select count(*) from sp"), u"1");
+}
+
 TEST_F(OciliteTest, OneValueSelectWantsExactlyOneRow) {
   ASSERT_EQ(login(), kOciOk) << message();
   exec(u"create table v (id number(5))");
