@@ -258,8 +258,10 @@ std::string quote_upper_aliases(const std::string& sql) {
   std::string out;
   out.reserve(sql.size() + 256);
   size_t i = 0;
+  bool in_literal = false;  // text inside '...' is data, never an alias
   while (i < sql.size()) {
-    if (sql.compare(i, 4, " AS ") == 0) {
+    if (sql[i] == '\'') in_literal = !in_literal;
+    if (!in_literal && sql.compare(i, 4, " AS ") == 0) {
       size_t j = i + 4, k = j;
       bool has_letter = false, all_upper = true;
       while (k < sql.size() && (std::isupper(static_cast<unsigned char>(sql[k])) ||

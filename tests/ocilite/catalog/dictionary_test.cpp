@@ -237,6 +237,8 @@ TEST_F(DictionaryTest, CommentsSynonymsSequencesAndObjects) {
                   "all_triggers \nwhere owner = :X0 \norder by trigger_name",
                   {"SCOTT"}),
             (Rows{{"EMP_BI", "SCOTT", "EMP", "BEFORE EACH ROW", "INSERT OR UPDATE", "ENABLED"}}));
+  // Literal texts in the views stay as they are.
+  EXPECT_EQ(query("select referencing_names from all_triggers"), (Rows{{"REFERENCING NEW AS NEW OLD AS OLD"}}));
   char* err = nullptr;
   EXPECT_NE(sqlite3_exec(db, "select ocilite_currval('SCOTT', 'OTHER')", nullptr, nullptr, &err), SQLITE_OK);
   EXPECT_STREQ(err, "ORA-08002: sequence OTHER.CURRVAL is not yet defined in this session");
