@@ -141,6 +141,16 @@ class Compiler {
   }
   void emit_save(int reg) { add(Op::kSave).a = reg; }
 
+  // Emits `n` with no known continuation (bodies of loops, lookarounds,
+  // atomic and conditional groups).
+  bool emit_alone(const Node& n) {
+    const Node* outer = follow_;
+    follow_ = nullptr;
+    const bool ok = emit(n);
+    follow_ = outer;
+    return ok;
+  }
+
   bool emit(const Node& n) {
     if (too_large()) return false;
     switch (n.kind) {
@@ -163,12 +173,17 @@ class Compiler {
       case NodeKind::kAlternation:
         return emit_alternation(n.kids, 0);
       case NodeKind::kRepeat:
-        return emit_repeat(n);
+        return emit_repeat(n, follow_);
       case NodeKind::kCapture: {
         const bool first = p_.group_start_pc[n.group] < 0;
         if (first) p_.group_start_pc[n.group] = here();
         emit_save(kPendingBase + n.group);
-        if (!emit(*n.kids[0])) return false;
+        // A group that recursion can call has no fixed continuation.
+        const Node* outer = follow_;
+        if (parsed_.uses_recursion) follow_ = nullptr;
+        const bool ok = emit(*n.kids[0]);
+        follow_ = outer;
+        if (!ok) return false;
         add(Op::kCommit).a = n.group;
         if (parsed_.uses_recursion) add(Op::kRetIfCalled).a = n.group;
         return true;
@@ -191,7 +206,7 @@ class Compiler {
       case NodeKind::kAtomic: {
         const std::int32_t start = here();
         add(Op::kLookStart).b = -1;
-        if (!emit(*n.kids[0])) return false;
+        if (!emit_alone(*n.kids[0])) return false;
         add(Op::kLookEnd);
         p_.insts[start].a = here();
         return true;
@@ -228,8 +243,38 @@ class Compiler {
         i = j;
         continue;
       }
-      if (!emit(*n.kids[i])) return false;
+      const Node& kid = *n.kids[i];
+      const Node* outer = follow_;
+      follow_ = i + 1 < n.kids.size() ? n.kids[i + 1].get() : outer;
+      const bool ok = emit(kid);
+      follow_ = outer;
+      if (!ok) return false;
       ++i;
+    }
+    return true;
+  }
+
+  static bool is_one_char(const Node& n) {
+    return n.kind == NodeKind::kLiteral || n.kind == NodeKind::kAny || n.kind == NodeKind::kClass;
+  }
+
+  bool one_char_accepts(const Node& n, char32_t c) const {
+    switch (n.kind) {
+      case NodeKind::kLiteral: return fold_char(c, n.fold) == n.ch;
+      case NodeKind::kAny: return n.dot_all || c != U'\n';
+      default: return p_.classes[static_cast<std::size_t>(n.cls)].matches(c);
+    }
+  }
+
+  // True when no character the one-character `body` accepts can start
+  // `next`: giving characters back can then never help, so the repetition
+  // is made possessive (x+ before y, [a-z]* before a space, ...).
+  bool disjoint_from_next(const Node& body, const Node* next) const {
+    if (!next || next->kind != NodeKind::kLiteral) return false;
+    std::vector<char32_t> accepted;
+    fold_preimage(next->ch, next->fold, accepted);
+    for (char32_t c : accepted) {
+      if (one_char_accepts(body, c)) return false;
     }
     return true;
   }
@@ -245,7 +290,7 @@ class Compiler {
         add(Op::kSplit).a = split + 1;
       }
       if (step_back && (*step_back)[i] > 0) add(Op::kStepBack).a = (*step_back)[i];
-      if (!emit(*kids[i])) return false;
+      if (!(step_back ? emit_alone(*kids[i]) : emit(*kids[i]))) return false;
       if (i + 1 < kids.size()) {
         jumps.push_back(here());
         add(Op::kJmp);
@@ -256,8 +301,15 @@ class Compiler {
     return true;
   }
 
-  bool emit_repeat(const Node& n) {
+  bool emit_repeat(const Node& n, const Node* next) {
     const Node& body = *n.kids[0];
+    if (is_one_char(body) && n.greedy && n.max != 0) {
+      Inst& in = add(Op::kRepeatOne);
+      in.a = n.min;
+      in.b = n.max;
+      in.possessive = n.possessive || ((flags_ & kRegexNoOptimize) == 0 && disjoint_from_next(body, next));
+      return emit(body);
+    }
     std::int32_t atomic_start = -1;
     if (n.possessive) {
       atomic_start = here();
@@ -267,13 +319,13 @@ class Compiler {
       // Never matched, but kept as code so that recursion can call a group in it.
       const std::int32_t jmp = here();
       add(Op::kJmp);
-      if (!emit(body)) return false;
+      if (!emit_alone(body)) return false;
       p_.insts[jmp].a = here();
     } else {
       const bool empty_ok = can_be_empty(body);
       const int copies = n.max < 0 ? std::max(0, n.min - 1) : n.min;
       for (int i = 0; i < copies; ++i) {
-        if (!emit(body)) return false;
+        if (!emit_alone(body)) return false;
       }
       if (n.max < 0) {
         if (!emit_loop(body, n.min == 0, n.greedy, empty_ok)) return false;
@@ -282,7 +334,7 @@ class Compiler {
         for (int i = n.min; i < n.max; ++i) {
           splits.push_back(here());
           add(Op::kSplit);
-          if (!emit(body)) return false;
+          if (!emit_alone(body)) return false;
         }
         for (std::int32_t s : splits) set_split(s, s + 1, here(), n.greedy);
       }
@@ -310,7 +362,7 @@ class Compiler {
     }
     const std::int32_t top = here();
     if (empty_ok) add(Op::kLoopMark).a = loop_reg;
-    if (!emit(body)) return false;
+    if (!emit_alone(body)) return false;
     std::int32_t check = -1;
     if (empty_ok) {
       check = here();
@@ -358,9 +410,9 @@ class Compiler {
         if (!emit_alternation(body.kids, 0, &lens)) return false;
       } else {
         if (lens[0] > 0) add(Op::kStepBack).a = lens[0];
-        if (!emit(body)) return false;
+        if (!emit_alone(body)) return false;
       }
-    } else if (!emit(body)) {
+    } else if (!emit_alone(body)) {
       return false;
     }
     add(Op::kLookEnd);
@@ -391,11 +443,11 @@ class Compiler {
       in.a = n.group;
     }
     const std::int32_t yes_pc = here();
-    if (!emit(*n.kids[yes_index])) return false;
+    if (!emit_alone(*n.kids[yes_index])) return false;
     const std::int32_t jmp = here();
     add(Op::kJmp);
     const std::int32_t no_pc = here();
-    if (n.kids.size() > yes_index + 1 && !emit(*n.kids[yes_index + 1])) return false;
+    if (n.kids.size() > yes_index + 1 && !emit_alone(*n.kids[yes_index + 1])) return false;
     p_.insts[jmp].a = here();
     if (n.cond == CondKind::kLook) {
       Inst& ls = p_.insts[test];
@@ -520,6 +572,10 @@ class Compiler {
           break;
         case Op::kLookEnd:
           break;  // the continuation was queued at the kLookStart
+        case Op::kRepeatOne:
+          work.push_back(pc + 1);
+          if (in.a == 0) work.push_back(pc + 2);
+          break;
         default:
           return;  // any character, lookaround, back-reference, recursion, match: no set
       }
@@ -539,6 +595,9 @@ class Compiler {
   RegexError& err_;
   int loops_ = 0;
   std::vector<std::pair<std::int32_t, int>> calls_;
+  // The node that follows the one being emitted, when known; used to make a
+  // repetition possessive when giving characters back cannot help.
+  const Node* follow_ = nullptr;
 };
 
 }  // namespace

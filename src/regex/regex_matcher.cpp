@@ -22,7 +22,9 @@ namespace kestrel::rx {
 
 namespace {
 
-enum class EntryKind : std::uint8_t { kChoice, kUndo, kBarrier };
+// kRunBack: a greedy kRepeatOne that can still give characters back; the
+// kRunFloor entry below it holds the position it may not go below.
+enum class EntryKind : std::uint8_t { kChoice, kUndo, kBarrier, kRunBack, kRunFloor };
 
 struct Entry {
   EntryKind kind;
@@ -152,7 +154,11 @@ class Vm {
   }
 
   // Tries one start position; true on a match (registers in st_.regs).
+  // A pattern that begins with an assertion (\b, ^, ...) is checked first,
+  // which spares the set-up at most positions of a text.
   bool run(TextPos start) {
+    const Inst& lead = prog_.insts[1];
+    if (lead.op == Op::kAssert && !check_anchor(lead.anchor, lead.fold, start)) return false;
     st_.stack.clear();
     st_.frames.clear();
     st_.saved.clear();
@@ -223,6 +229,22 @@ class Vm {
         return (u == 0 || u == 2) ? pos == search_start_ : t_.at_end(pos);
       }
     }
+  }
+
+  // One character of a kRepeatOne body.
+  bool one_char(const Inst& in, TextPos& pos) const {
+    char32_t c;
+    TextPos p = pos;
+    if (!t_.read(p, c)) return false;
+    switch (in.op) {
+      case Op::kChar: if (c != in.c) return false; break;
+      case Op::kCharFold: if (fold_char(c, in.fold) != in.c) return false; break;
+      case Op::kAny: if (c == U'\n') return false; break;
+      case Op::kAnyAll: break;
+      default: if (!prog_.classes[static_cast<std::size_t>(in.a)].matches(c)) return false; break;
+    }
+    pos = p;
+    return true;
   }
 
   bool backref(const Inst& in, TextPos& pos) const {
@@ -383,6 +405,23 @@ class Vm {
           pc_ = ls.a;
           continue;
         }
+        case Op::kRepeatOne: {
+          const Inst& body = insts[static_cast<std::size_t>(pc_) + 1];
+          std::int32_t count = 0;
+          for (; count < in.a; ++count) {
+            if (!one_char(body, pos)) goto fail;
+          }
+          const TextPos floor = pos;
+          for (; in.b < 0 || count < in.b; ++count) {
+            if (!one_char(body, pos)) break;
+          }
+          if (!in.possessive && pos != floor) {
+            push(EntryKind::kRunFloor, 0, floor);
+            push(EntryKind::kRunBack, pc_, pos);
+          }
+          pc_ += 2;
+          continue;
+        }
         case Op::kStepBack:
           for (std::int32_t i = 0; i < in.a; ++i) {
             if (t_.at_start(pos)) goto fail;
@@ -424,10 +463,25 @@ class Vm {
           st_.regs[static_cast<std::size_t>(e.pc)] = e.pos;
           continue;
         }
+        if (e.kind == EntryKind::kRunFloor) continue;
         if (e.kind == EntryKind::kBarrier) {
           const Inst& ls = insts[static_cast<std::size_t>(e.pc)];
           if (ls.b < 0) continue;  // the body failed: so does the assertion
           pc_ = ls.b;
+        } else if (e.kind == EntryKind::kRunBack) {
+          // Give one character back; keep the choice while more can follow.
+          if (!count_step()) return false;
+          const TextPos back = t_.prev(e.pos);
+          if (back != st_.stack.back().pos) {
+            st_.stack.push_back(Entry{EntryKind::kRunBack, e.pc, e.call_top, e.arena_size, back});
+          } else {
+            st_.stack.pop_back();  // its floor
+          }
+          pc_ = e.pc + 2;
+          pos = back;
+          call_top_ = e.call_top;
+          truncate_frames(e.arena_size);
+          break;
         } else {
           if (!count_step()) return false;
           pc_ = e.pc;

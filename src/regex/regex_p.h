@@ -180,6 +180,9 @@ enum class Op : std::uint8_t {
   kBackref,       // a: group, fold
   kLookStart,     // look frame; a: continue-on-body-success (-1 fail), b: continue-on-body-failure (-1 fail); behind: check end; restore: position back
   kLookEnd,
+  kRepeatOne,     // greedy repetition of the one-character matcher at pc+1: a min, b max
+                  // (-1 none), possessive; continues at pc+2. Gives characters back one at
+                  // a time from a single choice point.
   kStepBack,      // a: characters to move back (lookbehind branch)
   kCondGroup,     // a: group; set -> next, else -> b
   kCondRecursion, // a: group (-1 any recursion, 0 whole pattern); true -> next, else -> b
@@ -203,6 +206,7 @@ struct Inst {
   AnchorKind anchor = AnchorKind::kLineStart;
   bool behind = false;
   bool restore = false;
+  bool possessive = false;
   char32_t c = 0;
   std::int32_t a = 0;
   std::int32_t b = 0;

@@ -338,6 +338,23 @@ const Row kRows[] = {
     {"(?:cat|dog)s?", I, "DOGS", "@0:DOGS"},
     {"x(?:a|b|)y", 0, "xy", "@0:xy"},
 
+    // One-character repetitions give characters back one at a time, and
+    // become possessive only when the next literal cannot be matched by them.
+    {"a+ab", 0, "aaab", "@0:aaab"},
+    {"x*x", 0, "xxx", "@0:xxx"},
+    {"[a-z]+ing\\b", 0, "running", "@0:running"},
+    {"(a+)a", 0, "aaa", "@0:aaa|aa"},
+    {"(?:a+|b)a", 0, "aaa", "@0:aaa"},
+    {"(\\w+) x", 0, "ab x", "@0:ab x|ab"},
+    {"(?1)a|(a+)b", 0, "aaa", "@0:aaa|~"},
+    {"[a-z]+A", I, "abca", "@0:abca"},
+    {"\\d+１", W, "121", "@0:121"},
+    {".+x", 0, "axx", "@0:axx"},
+    {".{2,3}?b", 0, "aaab", "@0:aaab"},
+    {"😀{2}a", 0, "😀😀😀a", "@2:😀😀a"},
+    {"[^x]*😀", 0, "ab😀c", "@0:ab😀"},
+    {"(?<=a+)", 0, "", "ERROR"},
+
     // Former bugs.
     // A back-reference inside a repeated group sees the previous iteration,
     // not the iteration that has just begun.
