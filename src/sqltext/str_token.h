@@ -155,8 +155,7 @@ class CStrToken {
     int32_t kind = 0;
   };
 
-  // Where the comment or quote starting at `pos` ends (one past it) and
-  // whether it ends at all; false when none starts at `pos`.
+  // Whether a block or line comment starts at `pos`.
   bool StartsBlockComment(std::u16string_view text, std::size_t pos) const;
   bool StartsLineComment(std::u16string_view text, std::size_t pos) const;
   // The alternative quote starting at `pos` (q'x or nq'x): its prefix length
