@@ -1,0 +1,11 @@
+# The editor control widget: kestrel_sqltext_gui, linked by the application.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+add_library(kestrel_sqltext_gui STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl.h
+  ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_p.h
+  ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_input.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_paint.cpp
+)
+target_include_directories(kestrel_sqltext_gui PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(kestrel_sqltext_gui PUBLIC kestrel_sqltext kestrel_platform Qt6::Widgets)
