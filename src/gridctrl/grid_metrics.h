@@ -46,6 +46,7 @@ class GridCtrlMetrics final : public GridDisplayMetrics, public TextMeasure {
   int32_t LineHeight() const { return line_height_; }
   int32_t AverageWidth() const { return avg_width_ + spacing_; }
   int32_t DigitWidth() const { return Advance(U'0'); }
+  int32_t CharSpacing() const { return spacing_; }
 
   // Advance of one code point: glyph width plus spacing (twice the spacing
   // for glyphs at least as wide as the wide threshold).

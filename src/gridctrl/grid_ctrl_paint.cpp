@@ -1,0 +1,223 @@
+// Painting of CGridCtrl: corner, column headers, row headers, cells with
+// their text, highlight and marks, grid lines and the current-cell frame.
+#include <QPainter>
+#include <QPainterPath>
+
+#include "gridctrl/grid_ctrl.h"
+#include "gridctrl/grid_highlight.h"
+#include "gridctrl/gridctrl_constants.h"
+#include "platform/utf16.h"
+
+using namespace kestrel;
+using namespace kestrel::gridctrl;
+
+namespace {
+
+QColor colorref(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QString qs(std::u16string_view s) {
+  return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+QRect qrect(const GridRect& r) { return QRect(r.x, r.y, r.w, r.h); }
+
+}  // namespace
+
+struct CGridCtrl::Painter {
+  const CGridCtrl& ctrl;
+  QPainter& p;
+  const CGridData& data;
+  const GridCtrlMetrics& m;
+  uint32_t style;
+  int ascent;
+
+  // Draws `text` from x on the baseline, code point by code point when the
+  // metrics add spacing (so positions agree with the measured widths).
+  int DrawRun(int x, int baseline, std::u16string_view text) {
+    if (text.empty()) return x;
+    const int w = m.TextWidth(text);
+    if (m.CharSpacing() == 0) {
+      p.drawText(QPoint(x, baseline), qs(text));
+      return x + w;
+    }
+    for (std::size_t i = 0; i < text.size();) {
+      std::size_t len = 1;
+      char32_t cp = code_point_at(text, i, &len);
+      p.drawText(QPoint(x, baseline), qs(text.substr(i, len)));
+      x += m.Advance(cp);
+      i += len;
+    }
+    return x;
+  }
+
+  void Corner() {
+    const int w = ctrl.layout_.RowHeaderWidth(), h = ctrl.layout_.ColHeaderHeight();
+    if (w <= 0 || h <= 0) return;
+    uint32_t c = m.GetColor(kColorHeaderBg);
+    if ((style & kStyleCornerFocusColor) || ctrl.HasFocusInGroup())
+      c = m.FocusColor() < 0 ? m.GetColor(kColorBg) : static_cast<uint32_t>(m.FocusColor());
+    p.fillRect(0, 0, w, h, colorref(m.GetColor(kColorHeaderLine)));
+    p.fillRect(0, 0, w - 1, h - 1, colorref(c));
+  }
+
+  void HeaderCell(const QRect& r, std::u16string_view text, bool highlighted, uint32_t text_color) {
+    p.fillRect(r, colorref(m.GetColor(kColorHeaderLine)));
+    p.fillRect(r.adjusted(0, 0, -1, -1), colorref(HeaderBackground(m, highlighted)));
+    const CellPadding& pad = ctrl.layout_.Padding();
+    QRect area = r.adjusted(pad.left, pad.top, -pad.right - 1, -pad.bottom - 1);
+    p.save();
+    p.setClipRect(area);
+    p.setPen(colorref(text_color));
+    DrawRun(area.x(), area.y() + ascent, FirstLine(text));
+    p.restore();
+  }
+
+  void ColHeaders(const VisibleRange& v) {
+    if (ctrl.layout_.ColHeaderHeight() <= 0) return;
+    const bool hl = style & kStyleHighlightCurHeader;
+    for (int32_t c = v.first_col; c < v.first_col + v.col_count; ++c) {
+      GridRect r = ctrl.layout_.ColHeaderRect(data, c);
+      if (r.w == 0) continue;
+      QRect qr = qrect(r);
+      if (ctrl.drag_ == Drag::kResize && c == ctrl.resize_col_) qr.setWidth(ctrl.resize_width_);
+      HeaderCell(qr, ColHeaderText(data, style, c), hl && c == data.GetCurCol(),
+                 data.GetColHeaderTextColor(c) & 0xFFFFFF);
+    }
+  }
+
+  void RowHeaders(const VisibleRange& v) {
+    if (ctrl.layout_.RowHeaderWidth() <= 0) return;
+    const bool hl = style & kStyleHighlightCurHeader;
+    for (int32_t r = v.first_row; r < v.first_row + v.row_count; ++r) {
+      GridRect rr = ctrl.layout_.RowHeaderRect(r);
+      if (rr.h == 0) continue;
+      HeaderCell(qrect(rr), data.GetRowHeader(r), hl && r == data.GetCurRow(),
+                 data.GetColHeaderTextColor(-1) & 0xFFFFFF);
+    }
+  }
+
+  void Marks(const QRect& area, std::u16string_view line, bool broken, int text_end) {
+    const int lh = m.LineHeight();
+    p.setPen(colorref(m.GetColor(kColorMark)));
+    int x = area.x();
+    const int foot = area.y() + std::min(lh, area.height()) - 2;
+    for (std::size_t i = 0; i < line.size() && x < area.right();) {
+      std::size_t len = 1;
+      char32_t cp = code_point_at(line, i, &len);
+      const int adv = m.Advance(cp);
+      if ((cp == U' ' && (style & kStyleShowSpace)) || (cp == 0x3000 && (style & kStyleShow2ByteSpace))) {
+        // A small open box at the foot of the line.
+        p.drawLine(x + 1, foot - 2, x + 1, foot);
+        p.drawLine(x + 1, foot, x + adv - 2, foot);
+        p.drawLine(x + adv - 2, foot - 2, x + adv - 2, foot);
+      } else if (cp == U'\t' && (style & kStyleShowTab)) {
+        const int mid = area.y() + lh / 2;
+        p.drawLine(x + 1, mid, x + adv - 2, mid);
+        p.drawLine(x + adv - 4, mid - 2, x + adv - 2, mid);
+        p.drawLine(x + adv - 4, mid + 2, x + adv - 2, mid);
+      }
+      x += adv;
+      i += len;
+    }
+    if (broken && (style & kStyleShowLineFeed)) {
+      const int xw = m.Advance(U'x');
+      const int ax = text_end + xw;
+      if (ax + xw / 2 <= area.right() + 1) {
+        const int top = area.y() + 2 + lh / 8, bottom = area.y() + lh - 2 - lh / 8;
+        p.drawLine(ax, top, ax, bottom);
+        p.drawLine(ax, bottom, ax - xw / 2, bottom - lh / 4);
+        p.drawLine(ax, bottom, ax + xw / 2, bottom - lh / 4);
+      }
+    }
+  }
+
+  void CellText(const QRect& cell, int32_t row, int32_t col) {
+    const CellPadding& pad = ctrl.layout_.Padding();
+    QRect area = cell.adjusted(pad.left, pad.top, -pad.right - 1, -pad.bottom - 1);
+    if (area.width() <= 0 || area.height() <= 0) return;
+    p.save();
+    p.setClipRect(area);
+    const int baseline = area.y() + ascent;
+    if (!ctrl.null_text_.empty() && data.IsNull(row, col)) {
+      p.setPen(colorref(m.GetColor(kColorMark)));
+      DrawRun(area.x(), baseline, ctrl.null_text_);
+      p.restore();
+      return;
+    }
+    std::u16string_view text = data.GetDispData(row, col);
+    p.setPen(colorref(CellTextColor(data, m, style, row, col)));
+    if (data.GetColDataType(row, col) == grid::kTypeNumber) {
+      std::u16string_view line = FirstLine(text);
+      const int w = std::min(m.TextWidth(line), area.width());
+      DrawRun(area.x() + area.width() - w, baseline, line);
+      p.restore();
+      return;
+    }
+    bool broken = false;
+    std::u16string_view line = FirstLine(text, &broken);
+    // Only the part that can show is drawn (a cell may hold megabytes).
+    line = line.substr(0, std::min(line.size(), m.FitUnits(line, area.width() + 64) + 2));
+    line = line.substr(0, safe_cut(line, line.size()));
+    int x = area.x();
+    const bool highlight = ctrl.search_ && m.GetColor(kColorSearch) != m.GetColor(kColorBg);
+    if (highlight) {
+      std::size_t at = 0;
+      for (auto [s, e] : HighlightSpans(*ctrl.search_, line)) {
+        x = DrawRun(x, baseline, line.substr(at, s - at));
+        const int w = m.TextWidth(line.substr(s, e - s));
+        p.fillRect(QRect(x, area.y(), w, m.LineHeight()), colorref(m.GetColor(kColorSearch)));
+        x = DrawRun(x, baseline, line.substr(s, e - s));
+        at = e;
+      }
+      x = DrawRun(x, baseline, line.substr(at));
+    } else {
+      x = DrawRun(x, baseline, line);
+    }
+    Marks(area, line, broken, x);
+    p.restore();
+  }
+
+  void Cells(const VisibleRange& v) {
+    // Grid lines show through the right and bottom pixel of every cell.
+    for (int32_t r = v.first_row; r < v.first_row + v.row_count; ++r) {
+      for (int32_t c = v.first_col; c < v.first_col + v.col_count; ++c) {
+        GridRect g = ctrl.layout_.CellRect(data, r, c);
+        if (g.w == 0) continue;
+        QRect cell = qrect(g);
+        p.fillRect(cell, colorref(m.GetColor(kColorLine)));
+        p.fillRect(cell.adjusted(0, 0, -1, -1), colorref(CellBackground(data, m, style, r, c)));
+        CellText(cell, r, c);
+      }
+    }
+  }
+
+  void Frame() {
+    if (style & kStyleWholeRow) return;
+    GridRect g = ctrl.layout_.CellRect(data, data.GetCurRow(), data.GetCurCol());
+    if (g.w == 0) return;
+    p.setPen(colorref(m.GetColor(kColorCurFrame)));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(g.x, g.y, g.w - 2, g.h - 2));
+  }
+};
+
+void CGridCtrl::Render(QPainter& p) {
+  const QRect client = ClientRect();
+  GridCtrlMetrics& m = Metrics();
+  p.setFont(font_);
+  p.fillRect(client, colorref(m.GetColor(kColorBg)));
+  Painter painter{*this, p, *data_, m, style_, QFontMetrics(font_).ascent()};
+  const VisibleRange v = layout_.Visible(*data_);
+  painter.Corner();
+  painter.ColHeaders(v);
+  painter.RowHeaders(v);
+  painter.Cells(v);
+  painter.Frame();
+  if (drag_ == Drag::kResize && resize_moved_) {
+    // The tentative right edge of the column being resized.
+    GridRect r = layout_.ColHeaderRect(*data_, resize_col_);
+    if (r.w > 0) {
+      p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+      p.fillRect(QRect(r.x + resize_width_ - 1, 0, 1, client.height()), Qt::white);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+  }
+}
