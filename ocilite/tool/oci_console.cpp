@@ -1,6 +1,7 @@
 // The `ocilite sql` console over the OCI C ABI. Query rows are fetched 100
 // at a time into text buffers and printed a page (the rows of one fetch
-// batch) at a time, each page with its own column widths.
+// batch) at a time, each page with its own heading and column widths, so
+// a long result streams out without being held whole.
 //
 // Tested by tests/ocilite/tool/tool_test.cpp.
 #include "tool/oci_console.h"
@@ -303,12 +304,12 @@ bool OciConsole::run_query(void* stmt_handle) {
           while (!s.empty() && s.back() == ' ') s.pop_back();
         std::fputs(s.c_str(), out_);
       };
-      if (total == 0) {
-        for (ub4 i = 0; i < ncols; ++i) cell(cols[i].name, i, cols[i].type == 2);
-        std::fputc('\n', out_);
-        for (ub4 i = 0; i < ncols; ++i) cell(std::string(widths[i], '-'), i, false);
-        std::fputc('\n', out_);
-      }
+      // Every page has its own heading, since its widths are its own.
+      if (total > 0) std::fputc('\n', out_);
+      for (ub4 i = 0; i < ncols; ++i) cell(cols[i].name, i, cols[i].type == 2);
+      std::fputc('\n', out_);
+      for (ub4 i = 0; i < ncols; ++i) cell(std::string(widths[i], '-'), i, false);
+      std::fputc('\n', out_);
       for (ub4 r = 0; r < fetched; ++r) {
         for (ub4 i = 0; i < ncols; ++i) cell(value(cols[i], r), i, cols[i].type == 2);
         std::fputc('\n', out_);

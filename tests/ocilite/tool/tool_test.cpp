@@ -144,6 +144,19 @@ TEST_F(ToolTest, SqlRunsAScriptAndPrintsLikeAConsole) {
             "Commit complete.\n\n");
 }
 
+TEST_F(ToolTest, LongResultsArePrintedAPageAtATime) {
+  const auto r = run({"sql", db, "scott/tiger"},
+                     "create table p (i number);\n"
+                     "insert into p with n (i) as (select 1 from dual union all select i + 1 from n where i < 150)\n"
+                     "  select i from n;\n"
+                     "select i from p order by i;\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(contains(r.out, "150 rows created.")) << r.out;
+  EXPECT_TRUE(contains(r.out, "  I\n---\n  1\n")) << r.out;
+  EXPECT_TRUE(contains(r.out, "100\n\n  I\n---\n101\n")) << r.out;
+  EXPECT_TRUE(contains(r.out, "150\n\n150 rows selected.\n")) << r.out;
+}
+
 TEST_F(ToolTest, ErrorsAreReportedWithTheirLineAndSetTheExitStatus) {
   auto r = run({"sql", db, "scott/tiger"}, "select * from missing;\n\nselect 'still runs' as x from dual;\n");
   EXPECT_EQ(r.status, kExitError);
