@@ -1,3 +1,4 @@
+#define _POSIX_C_SOURCE 200809L
 /* See oci_client.h. Only the OCI ABI is used here. */
 #include "oci_client.h"
 
