@@ -4,7 +4,9 @@
 #include "tool/commands.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "catalog/catalog.h"
 
@@ -17,6 +19,7 @@ constexpr const char* kUsage =
     "  ocilite user add DIR NAME PASSWORD [--external] [--sysdba] [--sysoper] [--expires=DAYS]\n"
     "                                     [--ignore-case]\n"
     "  ocilite user drop DIR NAME\n"
+    "  ocilite schema add DIR NAME [SQLITE_FILE]  (a schema without login, optionally a copy of an SQLite file)\n"
     "  ocilite user list DIR\n"
     "  ocilite sql DIR USER/PASSWORD [FILE...]   (the script is read from standard input without FILE)\n"
     "  ocilite demo DIR\n";
@@ -72,6 +75,35 @@ int user_add(const std::vector<std::string>& a, std::FILE* out, std::FILE* err) 
   return kExitOk;
 }
 
+// ocilite schema add DIR NAME [SQLITE_FILE]: a schema-only account; its
+// tables are whatever the given SQLite file holds (copied, never moved).
+int schema_add(const std::vector<std::string>& a, std::FILE* out, std::FILE* err) {
+  if (a.size() != 5 && a.size() != 6) return usage(err, "schema add needs DIR NAME [SQLITE_FILE]");
+  std::shared_ptr<Catalog> cat;
+  if (int rc = open_catalog(a[3], cat, err)) return rc;
+  const std::string name = normalize_name(a[4]);
+  if (!valid_schema_name(name)) return report(ora_error(1935), err);
+  if (cat->find_user(name)) return report(ora_error(1920, {name}), err);
+  const std::filesystem::path target = cat->folder() / (name + ".db");
+  std::error_code ec;
+  if (a.size() == 6) {
+    if (std::filesystem::exists(target, ec)) {
+      std::fprintf(err, "ocilite: %s already exists\n", target.c_str());
+      return kExitError;
+    }
+    if (!std::filesystem::copy_file(a[5], target, ec)) {
+      std::fprintf(err, "ocilite: cannot copy %s: %s\n", a[5].c_str(), ec.message().c_str());
+      return kExitError;
+    }
+  }
+  if (auto e = cat->add_user(name, UserOptions{})) {
+    if (a.size() == 6) std::filesystem::remove(target, ec);
+    return report(e, err);
+  }
+  std::fprintf(out, "Schema %s created.\n", name.c_str());
+  return kExitOk;
+}
+
 }  // namespace
 
 int run_tool(const std::vector<std::string>& a, std::FILE* in, std::FILE* out, std::FILE* err) {
@@ -114,6 +146,10 @@ int run_tool(const std::vector<std::string>& a, std::FILE* in, std::FILE* out, s
       return kExitOk;
     }
     return usage(err, "unknown user subcommand " + a[2]);
+  }
+  if (cmd == "schema") {
+    if (a.size() >= 3 && a[2] == "add") return schema_add(a, out, err);
+    return usage(err, "schema needs the subcommand add");
   }
   if (cmd == "sql") {
     if (a.size() < 4) return usage(err, "sql needs DIR USER/PASSWORD");

@@ -96,6 +96,32 @@ TEST_F(ToolTest, CreateAndUsersReportOracleErrors) {
   EXPECT_EQ(run({"user", "drop", db, "hr"}).status, kExitError);
 }
 
+TEST_F(ToolTest, AnSqliteFileBecomesASchema) {
+  const auto file = dir.path() / "plain.sqlite";
+  {
+    const std::string cmd = "sqlite3 '" + file.string() +
+                            "' \"create table items (id integer primary key, "
+                            "label text); insert into items values (1, 'one');\"";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+  auto r = run({"schema", "add", db, "legacy", file.string()});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(file));  // copied, not moved
+  EXPECT_EQ(run({"schema", "add", db, "legacy", file.string()}).status, kExitError);
+  EXPECT_EQ(run({"schema", "add", db, "other", (dir.path() / "missing").string()}).status, kExitError);
+  r = run({"sql", db, "scott/tiger"},
+          "set feedback off\n"
+          "select table_name from all_tables where owner = 'LEGACY';\n"
+          "select data_type from all_tab_columns where owner = 'LEGACY' and column_name = 'label';\n"
+          "select label from legacy.items;\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(contains(r.out, "\nitems\n")) << r.out;  // names keep the case SQLite has
+  EXPECT_TRUE(contains(r.out, "VARCHAR2")) << r.out;
+  EXPECT_TRUE(contains(r.out, "one")) << r.out;
+  // A schema has no password of its own.
+  EXPECT_EQ(run({"sql", db, "legacy/"}, "select 1 from dual;\n").status, kExitError);
+}
+
 TEST_F(ToolTest, SqlLoginFailuresExitWithOne) {
   auto r = run({"sql", db, "scott/wrong"}, "select 1 from dual;\n");
   EXPECT_EQ(r.status, kExitError);
