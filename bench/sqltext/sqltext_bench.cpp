@@ -111,7 +111,7 @@ void BM_TokenizeWithKeywords(benchmark::State& state) {
       if (t.type == CStrToken::TokenType::kEnd) break;
       if (t.type == CStrToken::TokenType::kWord || t.type == CStrToken::TokenType::kOperator) {
         std::size_t len = 0;
-        if (tok.MatchKeywordAt(table, script, pos, &len)) {
+        if (tok.MatchKeywordIndex(*table, script, pos, &len) >= 0) {
           ++keywords;
           if (len > t.length) t.length = len;
         }

@@ -49,9 +49,9 @@ CStrToken::LexState ColourLine(const CStrToken& tokenizer, const std::shared_ptr
         // Operators and separators may start a key such as "%ROWTYPE".
         if (keywords && (t.type == TT::kWord || keywords->slot(line[pos]).has_separator_key)) {
           std::size_t len = 0;
-          auto hit = tokenizer.MatchKeywordAt(keywords, line, pos, &len);
-          if (hit && len >= t.length) {
-            Fill(attr, pos, len, KindBit(hit.entry().kind));
+          const int32_t i = tokenizer.MatchKeywordIndex(*keywords, line, pos, &len);
+          if (i >= 0 && len >= t.length) {
+            Fill(attr, pos, len, KindBit((*keywords)[static_cast<std::size_t>(i)].kind));
             t.length = len;
           }
         }

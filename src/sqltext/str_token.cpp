@@ -351,20 +351,27 @@ CStrToken::KeywordHit CStrToken::MatchKeywordAt(const std::shared_ptr<const Keyw
                                                 std::size_t* len) const {
   KeywordHit hit;
   hit.table = table;
-  if (!table || pos >= text.size()) return hit;
+  if (table) hit.index = MatchKeywordIndex(*table, text, pos, len);
+  return hit;
+}
+
+int32_t CStrToken::MatchKeywordIndex(const KeywordTable& table, std::u16string_view text, std::size_t pos,
+                                     std::size_t* len) const {
+  if (pos >= text.size()) return -1;
   std::size_t word_end = pos;
   while (word_end < text.size() && IsWordChar(text[word_end])) ++word_end;
-  std::size_t sep_len = 0;
-  if (table->slot(case_insensitive_ ? kestrel::ascii_upper(text[pos]) : text[pos]).has_separator_key) {
-    int32_t i = table->FindSeparatorKeyAt(text, pos, &sep_len, [this](char16_t c) { return IsWordChar(c); });
+  const char16_t first = text[pos];
+  const char16_t folded = case_insensitive_ && first >= u'a' && first <= u'z' ? static_cast<char16_t>(first - 32) : first;
+  if (table.slot(folded).has_separator_key) {
+    std::size_t sep_len = 0;
+    int32_t i = table.FindSeparatorKeyAt(text, pos, &sep_len, [this](char16_t c) { return IsWordChar(c); });
     if (i >= 0 && sep_len >= word_end - pos) {
-      hit.index = i;
       if (len) *len = sep_len;
-      return hit;
+      return i;
     }
   }
-  if (word_end == pos) return hit;
-  hit.index = table->Find(text.substr(pos, word_end - pos));
-  if (hit.index >= 0 && len) *len = word_end - pos;
-  return hit;
+  if (word_end == pos) return -1;
+  int32_t i = table.Find(text.substr(pos, word_end - pos));
+  if (i >= 0 && len) *len = word_end - pos;
+  return i;
 }

@@ -127,6 +127,10 @@ class CStrToken {
   // one matches there, else the word at `pos`. *len is set on success.
   KeywordHit MatchKeywordAt(const std::shared_ptr<const kestrel::KeywordTable>& table,
                             std::u16string_view text, std::size_t pos, std::size_t* len) const;
+  // The same for a caller that holds the table already (the colouring
+  // pass): the index in `table`, or -1.
+  int32_t MatchKeywordIndex(const kestrel::KeywordTable& table, std::u16string_view text, std::size_t pos,
+                            std::size_t* len) const;
 
   // The active list; readers keep the returned table alive while they use
   // it, so a completion list published meanwhile never frees it under them.
