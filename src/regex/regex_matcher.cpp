@@ -560,6 +560,15 @@ RegexStatus run_string(const Program& prog, MatcherState& st, std::u16string_vie
     return p > 0 && p < n && is_low_surrogate(subject[p]) && is_high_surrogate(subject[p - 1]);
   };
   bool found = false;
+  if (prog.pure_literal && !backward) {
+    // The whole pattern is one exact string: no matcher needed.
+    const std::size_t at = find_units(subject, start, prog.literal_prefix);
+    clear_registers(regs);
+    if (at == std::u16string_view::npos) return RegexStatus::kNoMatch;
+    regs.start[0] = static_cast<TextPos>(at);
+    regs.end[0] = static_cast<TextPos>(at + prog.literal_prefix.size());
+    return RegexStatus::kMatch;
+  }
   try {
     if (backward) {
       // Start positions from `start` down to the start of the text; the
