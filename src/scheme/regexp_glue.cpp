@@ -158,7 +158,10 @@ bool op_replace_step(Interp& sc) {
   // The regexp may have been used by the procedure: the match is recomputed
   // from the position where this search started.
   auto pos = static_cast<std::size_t>(v->items[kPos]->ival);
-  re.execute(text, pos);
+  if (pos > text.size() || !re.execute(text, pos)) {  // the procedure changed the subject
+    if (pos < text.size()) out->buf.append(text.substr(pos));
+    return s_return(sc, mk_string(sc, out->buf));
+  }
   auto ms = static_cast<std::size_t>(re.match_start());
   auto me = static_cast<std::size_t>(re.match_end());
   std::size_t next = me;
