@@ -140,6 +140,8 @@ struct StmtH : Handle {
   bool executed = false, end_of_fetch = false, describe_only = false;
   std::string last_rowid;
   bool from_prepare2 = false;
+  std::vector<Value> row_buf;      // the fetched row, reused
+  std::string text_buf, conv_buf;  // scratch of the fetch path (no thread_locals: the library may be unloaded)
 };
 
 struct RowidH : Handle {

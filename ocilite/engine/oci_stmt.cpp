@@ -149,7 +149,12 @@ void set_codes(const DefineH& d, ub4 i, sb2 ind, ub2 rlen, ub2 rcode) {
 }
 
 // Writes one fetched value into element i of a define.
-WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDesc& col, Session& s, const CharsetInfo& cs) {
+struct TextScratch {
+  std::string text, conv;
+};
+
+WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDesc& col, Session& s, const CharsetInfo& cs,
+                         TextScratch& scratch) {
   WriteResult r;
   char* p = element<char>(d.valuep, d.pvskip ? d.pvskip : static_cast<ub4>(d.value_sz), i);
   if (v.is_null()) {
@@ -161,10 +166,9 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
     return r;
   }
   if (!p) return r;
-  thread_local std::string text_buf, conv_buf;
   auto client_text = [&]() -> const std::string& {
-    value_as_text(v, col, s, text_buf);
-    return utf8_to_client(cs, text_buf, conv_buf);
+    value_as_text(v, col, s, scratch.text);
+    return utf8_to_client(cs, scratch.text, scratch.conv);
   };
   auto put_text = [&](const std::string& text, size_t cap, bool nul, bool pad, size_t prefix) {
     size_t n = text.size();
@@ -344,7 +348,16 @@ sword fill_rows(StmtH* st, ErrorH* err, ub4 nrows, ub4& rows_out) {
   Session& s = *st->session;
   const auto& cols = st->stmt->columns();
   bool truncated = false;
-  std::vector<Value> row;
+  std::vector<Value>& row = st->row_buf;
+  TextScratch scratch{std::move(st->text_buf), std::move(st->conv_buf)};
+  struct Restore {
+    StmtH* st;
+    TextScratch& s;
+    ~Restore() {
+      st->text_buf = std::move(s.text);
+      st->conv_buf = std::move(s.conv);
+    }
+  } restore{st, scratch};
   for (ub4 r = 0; r < nrows; ++r) {
     if (s.break_requested()) {
       st->stmt->close_cursor();
@@ -363,7 +376,7 @@ sword fill_rows(StmtH* st, ErrorH* err, ub4 nrows, ub4& rows_out) {
     for (size_t c = 0; c < cols.size() && c < st->defines.size(); ++c) {
       const DefineH* d = st->defines[c].get();
       if (!d) continue;
-      WriteResult w = write_define(*d, r, row[c], cols[c], s, st->env->charset);
+      WriteResult w = write_define(*d, r, row[c], cols[c], s, st->env->charset, scratch);
       if (w.error) {
         rows_out = r;
         return record_error(err, w.error);
@@ -475,7 +488,8 @@ sword execute_blocking(SvcCtxH* svc, StmtH* st, ErrorH* err, ub4 iters, ub4 rowo
         tmp.rcskip = b->rcskip;
         ColumnDesc col;
         col.type = type_from_sqlite_declaration("VARCHAR2(4000)");
-        WriteResult w = write_define(tmp, rowoff + it, row[k], col, *s, cs);
+        TextScratch scratch;
+        WriteResult w = write_define(tmp, rowoff + it, row[k], col, *s, cs, scratch);
         unregister_handle(&tmp);
         if (w.error) return record_error(err, w.error);
         b->rows_returned += 1;

@@ -357,6 +357,16 @@ OraError Session::rollback_to(std::string_view name) {
   return {};
 }
 
+const DateFormat* Session::date_format(const std::string& model) {
+  for (const auto& f : formats_)
+    if (f.model() == model) return &f;
+  auto f = DateFormat::compile(model);
+  if (!f) return nullptr;
+  if (formats_.size() >= 8) formats_.erase(formats_.begin());
+  formats_.push_back(std::move(*f));
+  return &formats_.back();
+}
+
 void Session::sync_after_error() {
   if (in_txn_ && sqlite3_get_autocommit(db_)) {
     in_txn_ = false;

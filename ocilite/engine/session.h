@@ -14,6 +14,7 @@
 
 #include "catalog/catalog.h"
 #include "nls_settings.h"
+#include "ora_format.h"
 
 struct sqlite3;
 
@@ -93,6 +94,9 @@ class Session {
   void clear_break() { break_.store(false); }
   bool break_requested() const { return break_.load(); }
 
+  // A compiled date format model, cached per session (the fetch path).
+  const DateFormat* date_format(const std::string& model);
+
   // Last value of each sequence fetched with NEXTVAL in this session.
   std::map<std::string, long long>& currvals() { return currvals_; }
 
@@ -110,6 +114,7 @@ class Session {
   std::atomic<bool> break_{false};
   std::map<std::string, std::unique_ptr<TableInfo>> tables_;
   std::map<std::string, long long> currvals_;
+  std::vector<DateFormat> formats_;
 };
 
 // An OraError for the current SQLite error of `db`, mapped to Oracle's number.

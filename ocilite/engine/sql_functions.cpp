@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -593,7 +594,9 @@ void fn_userenv(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   sqlite3_result_null(ctx);
 }
 void fn_sys_guid(sqlite3_context* ctx, int, sqlite3_value**) {
-  static thread_local std::mt19937_64 gen{std::random_device{}()};
+  static std::mutex mutex;
+  static std::mt19937_64 gen{std::random_device{}()};
+  std::lock_guard lock(mutex);
   unsigned char b[16];
   for (int i = 0; i < 16; i += 8) {
     uint64_t r = gen();

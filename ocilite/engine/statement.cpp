@@ -434,21 +434,6 @@ std::string value_as_text(const Value& v, const ColumnDesc& col, Session& sessio
   return out;
 }
 
-namespace {
-
-// Date formats compiled once per thread and model text.
-const DateFormat* compiled_format(const std::string& model) {
-  thread_local std::vector<DateFormat> cache;
-  for (const auto& f : cache)
-    if (f.model() == model) return &f;
-  auto f = DateFormat::compile(model);
-  if (!f) return nullptr;
-  if (cache.size() >= 8) cache.erase(cache.begin());
-  cache.push_back(std::move(*f));
-  return &cache.back();
-}
-
-}  // namespace
 
 void value_as_text(const Value& v, const ColumnDesc& col, Session& session, std::string& out) {
   out.clear();
@@ -479,7 +464,7 @@ void value_as_text(const Value& v, const ColumnDesc& col, Session& session, std:
             dt->has_tz = true;
             dt->tz_minutes = session.nls().time_zone_minutes();
           }
-          if (const DateFormat* df = compiled_format(f)) {
+          if (const DateFormat* df = session.date_format(f)) {
             df->format(*dt, out);
             return;
           }
