@@ -264,7 +264,14 @@ void CGridCtrl::CopySettingsFrom(const CGridCtrl& o) {
   current_time = o.current_time;
   ask_insert_count = o.ask_insert_count;
   extend_context_menu = o.extend_context_menu;
-  if (data_ != o.data_) SetGridData(o.data_ == &Placeholder() ? nullptr : o.data_);
+  if (data_ != o.data_) {
+    // Joins the other pane's data as it stands: the current cell and the
+    // selection are shared, so they are kept.
+    if (IsEditing()) CancelEdit();
+    if (data_ != &Placeholder()) data_->RemoveNotifyWnd(this);
+    data_ = o.data_;
+    if (data_ != &Placeholder()) data_->AddNotifyWnd(this);
+  }
   SetGridFont(o.font_);
 }
 

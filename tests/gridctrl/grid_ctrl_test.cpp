@@ -17,7 +17,6 @@ using namespace kestrel::testing;
 
 namespace {
 
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 constexpr uint32_t kStyle = kMainViewStyle | kStyleEditKeys | kStyleNullCellColor;
 

@@ -1,0 +1,6 @@
+// The one QApplication of the widget tests.
+#include "gui_test_support.h"
+
+namespace {
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new kestrel::testing::QtEnvironment);
+}  // namespace
