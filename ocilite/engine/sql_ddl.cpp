@@ -990,8 +990,18 @@ void Rewriter::rewrite_block(size_t b, size_t e) {
         if (!r_.pieces.empty()) r_.pieces.back().is_query = false;
         r_.returning_into.clear();
       } else if (s.kw("COMMIT") || s.kw("ROLLBACK") || s.kw("SAVEPOINT")) {
+        // Transaction control runs through the session: "COMMIT", "ROLLBACK",
+        // "SAVEPOINT name", "ROLLBACK TO name".
         begin_piece(start);
         std::string sql = s.upper;
+        size_t n = start + 1;
+        if (tok(n).kw("WORK")) ++n;
+        if (s.kw("SAVEPOINT") && tok(n).name_like()) sql += " " + name_of(tok(n));
+        if (s.kw("ROLLBACK") && tok(n).kw("TO")) {
+          ++n;
+          if (tok(n).kw("SAVEPOINT")) ++n;
+          sql += " TO " + name_of(tok(n));
+        }
         put(sql, s.offset);
         end_piece();
       } else {

@@ -256,6 +256,8 @@ OraError Statement::run_piece(const SqlPiece& piece, const std::vector<Value>& b
   size_t idx = static_cast<size_t>(&piece - rw_.pieces.data());
   if (piece.sql == "COMMIT") return s_.commit();
   if (piece.sql == "ROLLBACK") return s_.rollback();
+  if (piece.sql.rfind("SAVEPOINT ", 0) == 0) return s_.savepoint(piece.sql.substr(10));
+  if (piece.sql.rfind("ROLLBACK TO ", 0) == 0) return s_.rollback_to(piece.sql.substr(12));
   sqlite3_stmt*& st = compiled_[idx];
   if (!st) {
     int rc = sqlite3_prepare_v2(s_.db(), piece.sql.c_str(), static_cast<int>(piece.sql.size()), &st, nullptr);

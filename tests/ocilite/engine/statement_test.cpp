@@ -168,6 +168,9 @@ TEST_F(StatementTest, PlsqlRules) {
   Result r = run(*s, "begin update emp set sal = sal + 1 where empno = 7369; delete from emp where empno = 7521; end;");
   EXPECT_FALSE(r.error) << r.error.text;
   EXPECT_EQ(query(*s, "select count(*) from emp"), (Rows{{"2"}}));
+  r = run(*s, "begin savepoint b1; delete from emp; rollback to b1; commit; end;");
+  EXPECT_FALSE(r.error) << r.error.text;
+  EXPECT_EQ(query(*s, "select count(*) from emp"), (Rows{{"2"}}));
   r = run(*s, "begin x := 1; end;");
   EXPECT_EQ(r.error.code, 6550);
   r = run(*s, "declare x number; begin null; end;");
