@@ -165,6 +165,7 @@ class CEditCtrl : public QWidget {
   QPoint PosToPixel(EditPos p) const;
   EditPos PixelToPos(QPoint pt) const;
   const std::u16string& Preedit() const { return preedit_; }
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  protected:
   bool event(QEvent* e) override;
@@ -179,7 +180,6 @@ class CEditCtrl : public QWidget {
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
-  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;
   void dropEvent(QDropEvent* e) override;

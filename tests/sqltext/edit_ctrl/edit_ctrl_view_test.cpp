@@ -1,0 +1,277 @@
+// What the editor paints, the mouse, links, search and the host calls.
+#include <QImage>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include "edit_ctrl_test_util.h"
+#include "sqltext/edit_ctrl_p.h"
+#include "sqltext/sql_str_token.h"
+#include "sqltext/sqltext_constants.h"
+#include "support/scripted_ui.h"
+
+namespace kestrel::testing {
+namespace {
+
+QImage Render(CEditCtrl& c) {
+  QImage img(c.size(), QImage::Format_RGB32);
+  c.render(&img);
+  return img;
+}
+
+// Pixels of colour `bgr` in the cells of [from, to) on `line`.
+int CountColour(CEditCtrl& c, const QImage& img, int32_t line, int32_t from, int32_t to, uint32_t bgr) {
+  const QColor want(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+  const QPoint a = c.PosToPixel({line, from});
+  const QPoint b = c.PosToPixel({line, to});
+  int n = 0;
+  for (int y = a.y(); y < a.y() + c.LineHeight(); ++y)
+    for (int x = a.x(); x < b.x(); ++x)
+      if (img.pixelColor(x, y) == want) ++n;
+  return n;
+}
+
+void Click(QWidget* w, QPoint pt, Qt::KeyboardModifiers mods = Qt::NoModifier, QEvent::Type t = QEvent::MouseButtonPress) {
+  QMouseEvent e(t, QPointF(pt), w->mapToGlobal(QPointF(pt)), Qt::LeftButton,
+                t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, mods);
+  QApplication::sendEvent(w, &e);
+}
+
+void Move(QWidget* w, QPoint pt) {
+  QMouseEvent e(QEvent::MouseMove, QPointF(pt), w->mapToGlobal(QPointF(pt)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+class EditCtrlView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::u16string err;
+    ASSERT_EQ(tok_.InitDefaultKeywordFromText(u"SELECT\nFROM\nWHERE\nNVL,2\n", &err), 0);
+    ctrl_ = MakeCtrl(500, 200);
+    ctrl_->SetTokenizer(&tok_);
+  }
+  CSQLStrToken tok_;
+  std::unique_ptr<CEditCtrl> ctrl_;
+  ScriptedUi ui_;
+};
+
+TEST_F(EditCtrlView, ColoursKeywordsCommentsAndStrings) {
+  ctrl_->SetText(u"select nvl(x) -- note\n'text' /* c */ q'[a]'");
+  const QImage img = Render(*ctrl_);
+  const uint32_t kw = ctrl_->GetColor(kEditColorKeyword);
+  const uint32_t kw2 = ctrl_->GetColor(kEditColorKeyword2);
+  const uint32_t cm = ctrl_->GetColor(kEditColorComment);
+  const uint32_t qt = ctrl_->GetColor(kEditColorQuote);
+  EXPECT_GT(CountColour(*ctrl_, img, 0, 0, 6, kw), 5);
+  EXPECT_EQ(CountColour(*ctrl_, img, 0, 0, 6, cm), 0);
+  EXPECT_GT(CountColour(*ctrl_, img, 0, 7, 10, kw2), 3);
+  EXPECT_EQ(CountColour(*ctrl_, img, 0, 10, 13, kw), 0);
+  EXPECT_GT(CountColour(*ctrl_, img, 0, 14, 21, cm), 5);
+  EXPECT_GT(CountColour(*ctrl_, img, 1, 0, 6, qt), 5);
+  EXPECT_GT(CountColour(*ctrl_, img, 1, 7, 14, cm), 5);
+  EXPECT_GT(CountColour(*ctrl_, img, 1, 15, 21, qt), 5);
+}
+
+TEST_F(EditCtrlView, TypingReColoursTheChangedLines) {
+  ctrl_->SetText(u"selec\nfrom");
+  Render(*ctrl_);
+  ctrl_->SetSel({0, 5}, {0, 5});
+  Type(ctrl_.get(), QStringLiteral("t"));
+  QImage img = Render(*ctrl_);
+  EXPECT_GT(CountColour(*ctrl_, img, 0, 0, 6, ctrl_->GetColor(kEditColorKeyword)), 5);
+  // Opening a block comment colours the following lines, closing it restores them.
+  ctrl_->SetSel({0, 0}, {0, 0});
+  Type(ctrl_.get(), QStringLiteral("/*"));
+  img = Render(*ctrl_);
+  EXPECT_GT(CountColour(*ctrl_, img, 1, 0, 4, ctrl_->GetColor(kEditColorComment)), 5);
+  Key(ctrl_.get(), Qt::Key_Backspace);
+  img = Render(*ctrl_);
+  EXPECT_EQ(CountColour(*ctrl_, img, 1, 0, 4, ctrl_->GetColor(kEditColorComment)), 0);
+  EXPECT_GT(CountColour(*ctrl_, img, 1, 0, 4, ctrl_->GetColor(kEditColorKeyword)), 5);
+}
+
+TEST_F(EditCtrlView, CommentOverAMillionLinesColoursOnlyWhatIsSeen) {
+  std::u16string text;
+  text.reserve(12 * 1000000);
+  for (int i = 0; i < 1000000; ++i) text += u"select 1\n";
+  ctrl_->SetText(text);
+  ctrl_->SetSel({0, 0}, {0, 0});
+  Render(*ctrl_);
+  Type(ctrl_.get(), QStringLiteral("/*"));
+  QImage img = Render(*ctrl_);
+  EXPECT_GT(CountColour(*ctrl_, img, 3, 0, 6, ctrl_->GetColor(kEditColorComment)), 5);
+  // Lines far below were not touched: their attributes are still the old ones.
+  std::span<uint8_t> far = ctrl_->GetEditData()->GetLineAttr(500000);
+  EXPECT_TRUE(far.empty() || !(far[0] & kAttrComment));
+  Key(ctrl_.get(), Qt::Key_Backspace);
+  Key(ctrl_.get(), Qt::Key_Backspace);
+  img = Render(*ctrl_);
+  EXPECT_GT(CountColour(*ctrl_, img, 3, 0, 6, ctrl_->GetColor(kEditColorKeyword)), 5);
+}
+
+TEST_F(EditCtrlView, UrlsAreUnderlinedAndCtrlClickOpensTheExactText) {
+  ctrl_->SetEditStyle(kEditStyleUrl);
+  ctrl_->SetText(u"see www.example.com/a(b) and a@b.jp\nmix a@bhttp://x.org/p");
+  Render(*ctrl_);
+  auto open_at = [&](int32_t line, int32_t col) {
+    ui_.urls.clear();
+    const QPoint pt = ctrl_->PosToPixel({line, col}) + QPoint(ctrl_->CharWidth() / 2, ctrl_->LineHeight() / 2);
+    Click(ctrl_.get(), pt, Qt::ControlModifier);
+    Click(ctrl_.get(), pt, Qt::ControlModifier, QEvent::MouseButtonRelease);
+    return ui_.urls.empty() ? std::u16string() : ui_.urls.back();
+  };
+  // ")" before a blank is no part of the URL.
+  EXPECT_EQ(open_at(0, 8), u"http://www.example.com/a(b");
+  EXPECT_EQ(open_at(0, 31), u"mailto:a@b.jp");
+  EXPECT_EQ(open_at(1, 4), u"mailto:a@b");
+  EXPECT_EQ(open_at(1, 12), u"http://x.org/p");
+  EXPECT_EQ(open_at(0, 1), u"");  // not marked
+  // A plain click on a link only moves the caret.
+  ui_.urls.clear();
+  Click(ctrl_.get(), ctrl_->PosToPixel({0, 8}) + QPoint(1, 2));
+  EXPECT_TRUE(ui_.urls.empty());
+  // With 0x400 off nothing is marked or opened.
+  ctrl_->SetEditStyle(0);
+  Render(*ctrl_);
+  EXPECT_EQ(open_at(0, 8), u"");
+}
+
+TEST(EditCtrlLinks, LinkToOpenTable) {
+  const struct {
+    std::u16string word;
+    std::size_t col;
+    std::u16string want;
+  } cases[] = {
+      {u"http://a.b/c", 3, u"http://a.b/c"},
+      {u"https://a", 0, u"https://a"},
+      {u"ftp://f/x", 0, u"ftp://f/x"},
+      {u"www.x.org", 2, u"http://www.x.org"},
+      {u"user@example.com", 2, u"mailto:user@example.com"},
+      {u"a@bhttp://x?attach=/home/u/.ssh/id_rsa", 1, u"mailto:a@b"},
+      {u"a@bhttp://x?attach=/home/u/.ssh/id_rsa", 5, u"http://x?attach=/home/u/.ssh/id_rsa"},
+      {u"http://", 1, u""},
+      {u"www.", 1, u""},
+      {u"notalink", 1, u""},
+      {u"file:///etc/passwd", 1, u""},
+      {u"@b", 0, u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LinkToOpen(c.word, c.col), c.want) << std::string(c.word.begin(), c.word.end());
+}
+
+TEST_F(EditCtrlView, MouseClickDragDoubleClickAndMargin) {
+  ctrl_->SetText(u"select abc\nfrom dual\nwhere x");
+  const int cw = ctrl_->CharWidth();
+  const int lh = ctrl_->LineHeight();
+  auto at = [&](int32_t l, int32_t c) { return ctrl_->PosToPixel({l, c}) + QPoint(1, lh / 2); };
+  Click(ctrl_.get(), at(1, 2));
+  EXPECT_EQ(ctrl_->GetEditData()->GetCaret(), (EditPos{1, 2}));
+  Move(ctrl_.get(), at(2, 3));
+  Click(ctrl_.get(), at(2, 3), Qt::NoModifier, QEvent::MouseButtonRelease);
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelAnchor(), (EditPos{1, 2}));
+  EXPECT_EQ(ctrl_->GetEditData()->GetCaret(), (EditPos{2, 3}));
+  EXPECT_FALSE(ctrl_->GetEditData()->IsBoxSelect());
+  // Alt+drag: a box.
+  Click(ctrl_.get(), at(0, 1), Qt::AltModifier);
+  Move(ctrl_.get(), at(2, 4));
+  Click(ctrl_.get(), at(2, 4), Qt::NoModifier, QEvent::MouseButtonRelease);
+  EXPECT_TRUE(ctrl_->GetEditData()->IsBoxSelect());
+  EXPECT_EQ(ctrl_->GetEditData()->GetBoxText({0, 1}, {2, 4}), u"ele\r\nrom\r\nher");
+  // Shift+click extends.
+  Click(ctrl_.get(), at(0, 0));
+  Click(ctrl_.get(), at(0, 0), Qt::NoModifier, QEvent::MouseButtonRelease);
+  Click(ctrl_.get(), at(1, 4), Qt::ShiftModifier);
+  Click(ctrl_.get(), at(1, 4), Qt::NoModifier, QEvent::MouseButtonRelease);
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelectedText(), u"select abc\r\nfrom");
+  // Double click selects the word.
+  Click(ctrl_.get(), at(0, 8), Qt::NoModifier, QEvent::MouseButtonDblClick);
+  Click(ctrl_.get(), at(0, 8), Qt::NoModifier, QEvent::MouseButtonRelease);
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelectedText(), u"abc");
+  // The selection margin selects whole lines.
+  ctrl_->SetSelectionMargin(true);
+  Click(ctrl_.get(), QPoint(2, at(1, 0).y()));
+  Move(ctrl_.get(), QPoint(2, at(2, 0).y()));
+  Click(ctrl_.get(), QPoint(2, at(2, 0).y()), Qt::NoModifier, QEvent::MouseButtonRelease);
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelectedText(), u"from dual\r\nwhere x");
+  (void)cw;
+}
+
+TEST_F(EditCtrlView, WheelScrollsThreeLinesANotch) {
+  std::u16string text;
+  for (int i = 0; i < 100; ++i) text += u"x\n";
+  ctrl_->SetText(text);
+  ctrl_->SetSel({0, 0}, {0, 0});
+  QWheelEvent w(QPointF(10, 10), ctrl_->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -240), Qt::NoButton,
+                Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(ctrl_.get(), &w);
+  EXPECT_EQ(ctrl_->GetDispData()->GetTopLine(), 6);
+  EXPECT_EQ(ctrl_->GetEditData()->GetCaret(), (EditPos{0, 0}));
+}
+
+TEST_F(EditCtrlView, SearchAndReplaceAll) {
+  ctrl_->SetText(u"abc abc\nabc");
+  ctrl_->SetSel({0, 0}, {0, 0});
+  EXPECT_EQ(ctrl_->FindNext(u"abc", true, false), 1);
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelEnd(), (EditPos{0, 3}));
+  EXPECT_EQ(ctrl_->FindNext(u"abc", true, false), 1);
+  EXPECT_EQ(ctrl_->FindNext(u"abc", true, false), 1);
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelStart(), (EditPos{1, 0}));
+  EXPECT_EQ(ctrl_->FindNext(u"abc", true, false), 2);  // wrapped
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelStart(), (EditPos{0, 0}));
+  EXPECT_EQ(ctrl_->FindNext(u"abc", false, false), 2);  // wrapped backwards
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelStart(), (EditPos{1, 0}));
+  EXPECT_EQ(ctrl_->FindNext(u"zzz", true, false), 0);
+  EXPECT_EQ(ctrl_->FindNext(u"(", true, false), -1);
+  const uint32_t seq = ctrl_->GetUndoSequence();
+  EXPECT_EQ(ctrl_->ReplaceAll(u"b", u"BB", false, false), 3);
+  EXPECT_EQ(ctrl_->GetText(), u"aBBc aBBc\r\naBBc");
+  ctrl_->Undo();
+  EXPECT_EQ(ctrl_->GetUndoSequence(), seq);
+  EXPECT_EQ(ctrl_->ReplaceAll(u"[", u"x", false, false), -1);
+  EXPECT_EQ(ctrl_->GetText(), u"abc abc\r\nabc");
+  // Inside a box: the box edges anchor \=^.
+  ctrl_->SetText(u"abc abc\nabc abc");
+  ctrl_->SetSel({0, 4}, {1, 7}, true);
+  EXPECT_EQ(ctrl_->ReplaceAll(u"\\=^a", u"-", false, true), 2);
+  EXPECT_EQ(ctrl_->GetText(), u"abc -bc\r\nabc -bc");
+}
+
+TEST_F(EditCtrlView, HostCallsAndBadInput) {
+  ctrl_->SetText(u"one\ntwo");
+  EXPECT_EQ(ctrl_->GetEditData()->GetCaret(), (EditPos{1, 3}));  // at the end after loading
+  ctrl_->SetSel({-3, -1}, {99, 99});
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelStart(), (EditPos{0, 0}));
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelEnd(), (EditPos{1, 3}));
+  EXPECT_EQ(ctrl_->ReplaceSel(u"x"), 0);
+  EXPECT_EQ(ctrl_->GetText(), u"x");
+  EXPECT_TRUE(ctrl_->IsChanged());
+  EXPECT_TRUE(ctrl_->OnCommand(kEditCmdUndo));
+  EXPECT_FALSE(ctrl_->IsChanged());
+  EXPECT_TRUE(ctrl_->OnCommand(kEditCmdRedo));
+  EXPECT_FALSE(ctrl_->OnCommand(12345));
+  // NUL, lone surrogates and control characters paint as U+FFFD without harm.
+  ctrl_->SetText(std::u16string(u"a\0b\xD800" u"c\xDC00", 6));
+  Render(*ctrl_);
+  // A 10 MB run of "(" after http:// marks and paints in linear time.
+  ctrl_->SetEditStyle(kEditStyleUrl);
+  ctrl_->SetText(u"http://" + std::u16string(10 * 1000 * 1000, u'('));
+  ctrl_->SetSel({0, 0}, {0, 0});
+  Render(*ctrl_);
+  Key(ctrl_.get(), Qt::Key_End);
+  Render(*ctrl_);
+}
+
+TEST_F(EditCtrlView, ChangedLookAndSelectionPaint) {
+  ctrl_->SetText(u"abc");
+  ctrl_->SetChangedLook(true);
+  QImage img = Render(*ctrl_);
+  const QColor changed(0xDC & 0xFF, 0xDC, 0xFF);
+  EXPECT_NE(img.pixelColor(300, 150), QColor(0xFF, 0xDC, 0xDC));
+  EXPECT_EQ(img.pixelColor(300, 150), QColor(Qt::white));
+  Type(ctrl_.get(), QStringLiteral("d"));
+  img = Render(*ctrl_);
+  EXPECT_EQ(img.pixelColor(300, 150), QColor(0xFF, 0xDC, 0xDC));
+  (void)changed;
+}
+
+}  // namespace
+}  // namespace kestrel::testing
