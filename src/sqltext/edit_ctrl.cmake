@@ -4,6 +4,8 @@ add_library(kestrel_sqltext_gui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl.h
   ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_p.h
+  ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_cell_editor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_cell_editor.h
   ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_paint.cpp
 )
