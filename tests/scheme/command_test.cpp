@@ -22,9 +22,7 @@ struct Result {
 };
 
 std::string command_path() {
-  const char* dir = std::getenv("KESTREL_BINARY_DIR");
-  if (!dir) return {};
-  std::filesystem::path p = std::filesystem::path(dir) / "kestrel-scheme";
+  std::filesystem::path p = KESTREL_SCHEME_COMMAND;
   return std::filesystem::exists(p) ? p.string() : std::string();
 }
 

@@ -71,9 +71,8 @@ std::string run_program(const std::string& command, const std::filesystem::path&
 }
 
 TEST(SchemeDifferential, AgreesWithTinySchemeOnSharedPrograms) {
-  const char* bin = std::getenv("KESTREL_BINARY_DIR");
-  std::filesystem::path ours = bin ? std::filesystem::path(bin) / "kestrel-scheme" : std::filesystem::path();
-  if (ours.empty() || !std::filesystem::exists(ours)) GTEST_SKIP() << "kestrel-scheme is not built";
+  std::filesystem::path ours = KESTREL_SCHEME_COMMAND;
+  if (!std::filesystem::exists(ours)) GTEST_SKIP() << "kestrel-scheme is not built";
   if (std::system("command -v tinyscheme >/dev/null 2>&1") != 0) GTEST_SKIP() << "tinyscheme is not installed";
   kestrel::testing::TempDir dir;
   int n = 0;
