@@ -90,6 +90,26 @@ int32_t KeywordTable::Find(std::u16string_view word) const {
   return static_cast<int32_t>(it - entries_.begin());
 }
 
+std::pair<int32_t, int32_t> KeywordTable::FindPrefix(std::u16string_view prefix) const {
+  const auto n = static_cast<int32_t>(entries_.size());
+  if (prefix.empty()) return {0, n};
+  auto starts_with = [&](const KeywordEntry& e) {
+    return e.key.size() >= prefix.size() && CompareKey(std::u16string_view(e.key).substr(0, prefix.size()), prefix,
+                                                       case_insensitive_) == 0;
+  };
+  const char16_t first = case_insensitive_ ? Fold(prefix[0]) : prefix[0];
+  const Slot& s = index_[SlotOf(first)];
+  if (s.first < 0) return {0, 0};
+  auto begin = entries_.begin() + s.first;
+  auto end = entries_.begin() + s.last + 1;
+  auto lo = std::lower_bound(begin, end, prefix, [this](const KeywordEntry& e, std::u16string_view w) {
+    return CompareKey(e.key, w, case_insensitive_) < 0;
+  });
+  auto hi = lo;
+  while (hi != end && starts_with(*hi)) ++hi;
+  return {static_cast<int32_t>(lo - entries_.begin()), static_cast<int32_t>(hi - entries_.begin())};
+}
+
 int32_t KeywordTable::FindSeparatorKeyAt(std::u16string_view text, std::size_t pos, std::size_t* len,
                                          const std::function<bool(char16_t)>& is_word_char) const {
   if (pos >= text.size()) return -1;

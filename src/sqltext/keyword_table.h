@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrel {
@@ -54,6 +55,11 @@ class KeywordTable {
   // Index of the entry whose key equals `word` (upper-cased first when the
   // table is case-insensitive), or -1.
   int32_t Find(std::u16string_view word) const;
+
+  // The entries whose key starts with `prefix` (folded like Find), as the
+  // index range [first, last) in key order, for the completion popup. An
+  // empty prefix gives every entry.
+  std::pair<int32_t, int32_t> FindPrefix(std::u16string_view prefix) const;
 
   // The separate path for keys containing a separator (such as "%ROWTYPE"
   // or "ORDER BY"), which the word scanner cannot deliver as one word: the

@@ -94,6 +94,35 @@ TEST(CompletionWords, BuildsAndPublishesTheList) {
   EXPECT_LT(t.DefaultKeywords()->Find(u"EMP"), 0);
 }
 
+TEST(CompletionWords, PrefixRangesForThePopup) {
+  CSQLStrToken t;
+  WithKeywords(t);
+  FakeDictionary dict;
+  dict.objects = {{u"EMP", u"EMP", u"TABLE", u""}, {u"EMPLOYEES", u"Employees", u"VIEW", u""},
+                  {u"DEPT", u"DEPT", u"TABLE", u""}};
+  dict.columns = {{u"EMPNO", u"EMPNO", u"NUMBER"}};
+  std::u16string msg;
+  ASSERT_EQ(t.InitKeywordForCompletion(dict, u"SCOTT", false, nullptr, &msg), 0);
+  auto table = t.ActiveKeywords();
+  struct Case {
+    const char16_t* prefix;
+    std::vector<std::u16string> words;
+  } cases[] = {
+      {u"em", {u"EMP", u"Employees", u"EMPNO"}},
+      {u"EMPL", {u"Employees"}},
+      {u"s", {u"select"}},
+      {u"x", {}},
+      {u"EMPNOS", {}},
+      {u"", {u"DEPT", u"EMP", u"Employees", u"EMPNO", u"from", u"select"}},
+  };
+  for (const Case& c : cases) {
+    auto [first, last] = table->FindPrefix(c.prefix);
+    std::vector<std::u16string> got;
+    for (int32_t i = first; i < last; ++i) got.push_back((*table)[static_cast<std::size_t>(i)].word);
+    EXPECT_EQ(got, c.words) << kestrel::utf16_to_utf8(c.prefix);
+  }
+}
+
 TEST(CompletionWords, AFailingQueryLeavesTheDefaultKeywordsActive) {
   CSQLStrToken t;
   WithKeywords(t);
