@@ -47,6 +47,7 @@ TextPoolGridData& Data() {
       pool->AddRow(views);
     }
     auto* d = new TextPoolGridData(std::move(pool));
+    d->SetMaxDataLen(24);  // declared length: fixed-width fields of 24
     d->ResetColWidthTable();
     d->SetCurCell(0, 0);
     return d;

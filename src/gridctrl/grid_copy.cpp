@@ -48,7 +48,12 @@ bool shape_of(int format, Shape& s) {
 }
 
 bool needs_tab_quotes(std::u16string_view t) {
-  return !t.empty() && (t.front() == u'"' || t.find_first_of(u"\t\r\n") != std::u16string_view::npos);
+  if (t.empty()) return false;
+  if (t.front() == u'"') return true;
+  // One comparison per character for the usual text (nothing below CR).
+  for (char16_t c : t)
+    if (c <= u'\r' && (c == u'\t' || c == u'\r' || c == u'\n')) return true;
+  return false;
 }
 
 int64_t count_quotes(std::u16string_view t) { return std::count(t.begin(), t.end(), u'"'); }
