@@ -1,6 +1,10 @@
 // CGridCtrl offscreen with real key, input-method and mouse events, checked
 // against the grid data and the painted pixels.
+#include <QEventLoop>
 #include <QInputMethodEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QToolTip>
 
 #include "griddata/editable_grid_data.h"
 #include "gridctrl/cell_editor_widget.h"
@@ -497,6 +501,66 @@ TEST_F(GridFixture, FocusIsKeptForTab) {
   grid->SetCurCell(0, 0);
   Key(grid.get(), Qt::Key_Tab);
   EXPECT_EQ(data->GetCurCol(), 1);
+}
+
+void Spin(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+TEST_F(GridFixture, RightClickOnRowHeaderSelectsRowAndMenuCopies) {
+  QRect c = CellQRect(*grid, 2, 0);
+  const QPoint at(3, c.center().y());
+  Mouse(grid.get(), QEvent::MouseButtonPress, at, Qt::RightButton);
+  EXPECT_EQ(data->GetSelection(), (CellRange{0, 2, 3, 2}));
+  QMenu* menu = grid->findChild<QMenu*>();
+  ASSERT_NE(menu, nullptr);
+  QAction* copy = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == QStringLiteral("コピー(&C)")) copy = a;
+  ASSERT_NE(copy, nullptr);
+  copy->trigger();
+  EXPECT_EQ(ui.clipboard, u"abc\t6\tro\tz");
+  menu->close();
+}
+
+TEST_F(GridFixture, ColumnNameTipAfterTheDelay) {
+  grid->SetStyle(kStyle | kStyleColNameTip);
+  GridRect h = grid->Layout().ColHeaderRect(*data, 1);
+  Mouse(grid.get(), QEvent::MouseMove, QPoint(h.x + 10, 4));
+  Spin(kTipDelayMs + 150);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), QStringLiteral("NUM"));
+  QToolTip::hideText();
+}
+
+TEST_F(GridFixture, EqualWidthsTellTheOtherPanes) {
+  RecordingMsgTarget other;
+  data->AddNotifyWnd(&other);
+  data->SetColWidth(1, 0);
+  grid->RunCommand(kCmdEqualColWidth);
+  EXPECT_EQ(data->GetColWidth(0), 100);
+  EXPECT_EQ(data->GetColWidth(1), 0);
+  auto ids = other.ids();
+  EXPECT_NE(std::find(ids.begin(), ids.end(), kMsgLayoutChanged), ids.end());
+  data->RemoveNotifyWnd(&other);
+}
+
+TEST_F(GridFixture, DeleteAllNullRowsAsksFirst) {
+  grid->RunCommand(kCmdInsertRow);
+  ASSERT_EQ(data->GetRowCnt(), 5);
+  ui.answer(IDNO);
+  grid->RunCommand(kCmdDeleteAllNullRows);
+  EXPECT_EQ(data->GetRowCnt(), 5);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].title, u"Message");
+  std::u16string status;
+  grid->status_text = [&](std::u16string_view s) { status = s; };
+  ui.answer(IDYES);
+  grid->RunCommand(kCmdDeleteAllNullRows);
+  EXPECT_EQ(data->GetRowCnt(), 4);
+  EXPECT_EQ(status, u"1行削除しました");
 }
 
 }  // namespace
