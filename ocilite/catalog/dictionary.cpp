@@ -27,8 +27,13 @@ using detail::Stmt;
 struct SessionState {
   std::shared_ptr<Catalog> catalog;
   SessionHooks hooks;
-  std::mutex mutex;  // guards currval
+  std::mutex mutex;  // guards currval and the constraint cache
   std::map<std::pair<std::string, std::string>, std::int64_t> currval;
+  // The constraints of the CREATE TABLE text read last: the dictionary asks
+  // for several of one table in a row. Per connection (no thread_local), so
+  // the library holds no state that outlives it when it is unloaded.
+  std::string constraints_sql;
+  std::vector<detail::TableConstraint> constraints;
 };
 
 std::string_view arg_text(sqlite3_value* v) {
@@ -91,14 +96,19 @@ void fn_type(sqlite3_context* ctx, int, sqlite3_value** argv) {
 // ocilite_constraint(create sql, kind, n, field): the n-th constraint of a
 // kind ('P', 'U', 'R', 'C'; for 'N' n is the column name). Field NAME
 // (NULL when unnamed), TEXT (a CHECK condition) or COUNT (n ignored).
+SessionState& state_of(sqlite3_context* ctx) {
+  return **static_cast<std::shared_ptr<SessionState>*>(sqlite3_user_data(ctx));
+}
+
 void fn_constraint(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  thread_local std::string last_sql;
-  thread_local std::vector<detail::TableConstraint> last;
+  auto& st = state_of(ctx);
+  std::lock_guard lock(st.mutex);
   const std::string_view sql = arg_text(argv[0]);
-  if (sql != last_sql) {
-    last_sql = std::string(sql);
-    last = detail::table_constraints(sql);
+  if (sql != st.constraints_sql) {
+    st.constraints_sql = std::string(sql);
+    st.constraints = detail::table_constraints(sql);
   }
+  const auto& last = st.constraints;
   const std::string_view kind = arg_text(argv[1]), field = arg_text(argv[3]);
   if (kind.size() != 1) return sqlite3_result_null(ctx);
   int seen = 0;
@@ -172,10 +182,6 @@ void fn_view_text(sqlite3_context* ctx, int, sqlite3_value** argv) {
   result_text(ctx, s);
 }
 
-SessionState& state_of(sqlite3_context* ctx) {
-  return **static_cast<std::shared_ptr<SessionState>*>(sqlite3_user_data(ctx));
-}
-
 void fn_user(sqlite3_context* ctx, int, sqlite3_value**) {
   auto& st = state_of(ctx);
   if (st.hooks.current_user)
@@ -223,30 +229,28 @@ bool register_functions(sqlite3* db, const std::shared_ptr<SessionState>& state)
     const char* name;
     int args;
     Fn fn;
-    bool session;  // needs the session state (not deterministic)
+    bool session;        // reads the connection's SessionState
+    bool deterministic;  // same arguments, same result: SQLite may cache it
   };
   static constexpr Def defs[] = {
-      {"ocilite_type", 2, fn_type, false},
-      {"ocilite_constraint", 4, fn_constraint, false},
-      {"ocilite_sys_name", 3, fn_sys_name, false},
-      {"ocilite_object_id", 3, fn_object_id, false},
-      {"ocilite_suffix_number", 1, fn_suffix_number, false},
-      {"ocilite_trigger", 3, fn_trigger, false},
-      {"ocilite_view_text", 1, fn_view_text, false},
-      {"ocilite_user", 0, fn_user, true},
-      {"ocilite_nls", 1, fn_nls, true},
-      {"ocilite_nextval", 2, fn_nextval, true},
-      {"ocilite_currval", 2, fn_currval, true},
+      {"ocilite_type", 2, fn_type, false, true},
+      {"ocilite_constraint", 4, fn_constraint, true, true},
+      {"ocilite_sys_name", 3, fn_sys_name, false, true},
+      {"ocilite_object_id", 3, fn_object_id, false, true},
+      {"ocilite_suffix_number", 1, fn_suffix_number, false, true},
+      {"ocilite_trigger", 3, fn_trigger, false, true},
+      {"ocilite_view_text", 1, fn_view_text, false, true},
+      {"ocilite_user", 0, fn_user, true, false},
+      {"ocilite_nls", 1, fn_nls, true, false},
+      {"ocilite_nextval", 2, fn_nextval, true, false},
+      {"ocilite_currval", 2, fn_currval, true, false},
   };
   for (const auto& d : defs) {
-    int rc;
-    if (d.session) {
-      rc = sqlite3_create_function_v2(db, d.name, d.args, SQLITE_UTF8, new std::shared_ptr<SessionState>(state), d.fn,
-                                      nullptr, nullptr, destroy_state);
-    } else {
-      rc = sqlite3_create_function_v2(db, d.name, d.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                                      nullptr, d.fn, nullptr, nullptr, nullptr);
-    }
+    const int flags = SQLITE_UTF8 | (d.deterministic ? SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS : 0);
+    const int rc =
+        d.session ? sqlite3_create_function_v2(db, d.name, d.args, flags, new std::shared_ptr<SessionState>(state),
+                                               d.fn, nullptr, nullptr, destroy_state)
+                  : sqlite3_create_function_v2(db, d.name, d.args, flags, nullptr, d.fn, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return false;
   }
   return true;

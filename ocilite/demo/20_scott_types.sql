@@ -42,6 +42,6 @@ VALUES (1, '日本語のテキスト', 'ascii text', '全角ＡＢＣ', 'AB', '�
 INSERT INTO all_types (id, c_varchar2, c_number, c_money, c_integer, c_ratio, c_date)
 VALUES (2, 'ｈａｌｆ／ｆｕｌｌ 混在 ﾊﾝｶｸ', -0.001, -99.5, 0, 0.00001, '1999-12-31 23:59:59');
 INSERT INTO all_types (id, c_number, c_money)
-VALUES (3, 12345678901234567890123456789012345678, 9999999.99);
+VALUES (3, 123456789012345, 9999999.99);
 INSERT INTO all_types (id) VALUES (4);
 COMMIT;
