@@ -660,12 +660,14 @@ void fn_urowid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void fn_to_col(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_value* v = argv[0];
   if (is_null(v)) return sqlite3_result_null(ctx);
-  auto* type = static_cast<OracleType*>(sqlite3_get_auxdata(ctx, 1));
+  // The declaration is a constant: parsed once per statement and kept as
+  // auxiliary data (which SQLite may drop at once, so use a local copy).
+  OracleType parsed;
+  const auto* type = static_cast<const OracleType*>(sqlite3_get_auxdata(ctx, 1));
   if (!type) {
-    auto* t = new OracleType(type_from_sqlite_declaration(text_arg(argv[1])));
-    sqlite3_set_auxdata(ctx, 1, t, [](void* p) { delete static_cast<OracleType*>(p); });
-    type = static_cast<OracleType*>(sqlite3_get_auxdata(ctx, 1));
-    if (!type) type = t;  // auxdata may be dropped at once for non-constant args
+    parsed = type_from_sqlite_declaration(text_arg(argv[1]));
+    sqlite3_set_auxdata(ctx, 1, new OracleType(parsed), [](void* p) { delete static_cast<OracleType*>(p); });
+    type = &parsed;
   }
   Session* s = session_of(ctx);
   const int vt = sqlite3_value_type(v);
