@@ -8,6 +8,7 @@ add_library(kestrel_sqltext_gui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_cell_editor.h
   ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_paint.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/edit_ctrl_wrap.cpp
 )
 target_include_directories(kestrel_sqltext_gui PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(kestrel_sqltext_gui PUBLIC kestrel_sqltext kestrel_platform Qt6::Widgets)

@@ -252,20 +252,30 @@ QRect CEditCtrl::TextArea() const {
 
 QPoint CEditCtrl::PosToPixel(EditPos p) const {
   p = data_->Clamp(p);
+  if (wrap_) {
+    const Row r = RowOf(p);
+    const int32_t row_start = RowStarts(p.line)[static_cast<std::size_t>(r.sub)];
+    const int32_t rows = RowsBetween({disp_.GetTopLine(), top_sub_}, r, disp_.GetVisibleLines() + 2);
+    return QPoint(TextLeft() + RowX(p, row_start) * char_w_, TextTop() + rows * line_h_);
+  }
   const int32_t x = disp_.DisplayColumn(p) - disp_.GetLeftColumn();
   const int32_t y = p.line - disp_.GetTopLine();
   return QPoint(TextLeft() + x * char_w_, TextTop() + y * line_h_);
 }
 
-EditPos CEditCtrl::PixelToPos(QPoint pt) const {
+EditPos CEditCtrl::PointToPos(QPoint pt, bool nearest) const {
   const int32_t rel = pt.y() - TextTop();
-  int32_t line = disp_.GetTopLine() + (rel < 0 ? -1 - (-rel - 1) / line_h_ : rel / line_h_);
-  line = std::clamp(line, 0, data_->GetLineCnt() - 1);
+  const int32_t row = rel < 0 ? -1 - (-rel - 1) / line_h_ : rel / line_h_;
   const int px = pt.x() - TextLeft();
-  // Nearest character edge: half a cell decides.
-  const int32_t col2 = disp_.GetLeftColumn() * 2 + (px < 0 ? -1 : (2 * px + char_w_ / 2) / char_w_);
-  const int32_t x = std::max(col2, 0);
-  return {line, CEditDispData::CharColumn(data_->GetLine(line), x / 2, disp_.GetTabWidth(), (x & 1) != 0)};
+  // Half columns: with `nearest` half a cell decides.
+  const int32_t half = px < 0 ? -1 : nearest ? (2 * px + char_w_ / 2) / char_w_ : 2 * (px / char_w_);
+  if (wrap_) {
+    const Row r = StepRows({disp_.GetTopLine(), top_sub_}, row);
+    return RowPos(r, std::max(half, 0) / 2, nearest && (std::max(half, 0) & 1) != 0);
+  }
+  const int32_t line = std::clamp(disp_.GetTopLine() + row, 0, data_->GetLineCnt() - 1);
+  const int32_t x = std::max(disp_.GetLeftColumn() * 2 + half, 0);
+  return {line, CEditDispData::CharColumn(data_->GetLine(line), x / 2, disp_.GetTabWidth(), nearest && (x & 1) != 0)};
 }
 
 QRect CEditCtrl::CaretRect() const {
@@ -296,7 +306,7 @@ void CEditCtrl::UpdateScrollBars() {
   // Fit the text first; a bar appears only where the text does not fit.
   const int lines = data_->GetLineCnt();
   bool need_v = (lines * line_h_ + top_margin_) > height();
-  bool need_h = (max_width_ + 1) * char_w_ + TextLeft() > width() - (need_v ? sb : 0);
+  bool need_h = !wrap_ && (max_width_ + 1) * char_w_ + TextLeft() > width() - (need_v ? sb : 0);
   if (!need_v && need_h) need_v = (lines * line_h_ + top_margin_) > height() - sb;
   vbar_->setVisible(need_v);
   hbar_->setVisible(need_h);
@@ -318,12 +328,17 @@ void CEditCtrl::UpdateScrollBars() {
 
 void CEditCtrl::SyncFromScrollBars() {
   if (syncing_bars_) return;
-  disp_.ScrollTo(vbar_->value(), hbar_->value());
+  disp_.ScrollTo(vbar_->value(), wrap_ ? 0 : hbar_->value());
+  top_sub_ = 0;
   if (QGuiApplication::inputMethod()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
   update();
 }
 
 void CEditCtrl::ScrollBy(int lines, int cols) {
+  if (wrap_) {
+    ScrollRows(lines);
+    return;
+  }
   const int32_t max_top = std::max(0, data_->GetLineCnt() - disp_.GetVisibleLines());
   disp_.ScrollTo(std::clamp(disp_.GetTopLine() + lines, 0, max_top), std::max(0, disp_.GetLeftColumn() + cols));
   UpdateScrollBars();
@@ -331,8 +346,8 @@ void CEditCtrl::ScrollBy(int lines, int cols) {
 }
 
 void CEditCtrl::AfterCaretMove(bool keep_want_x) {
-  if (!keep_want_x) want_x_ = disp_.DisplayColumn(data_->GetCaret());
-  disp_.EnsureCaretVisible();
+  if (!keep_want_x) want_x_ = CaretWantX();
+  EnsureVisible();
   UpdateScrollBars();
   caret_shown_ = true;
   if (hasFocus()) caret_timer_->start();

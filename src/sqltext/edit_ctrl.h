@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sqltext/edit_data.h"
 #include "sqltext/edit_disp_data.h"
@@ -103,6 +104,9 @@ class CEditCtrl : public QWidget {
   int GetTabWidth() const { return disp_.GetTabWidth(); }
   void SetTabSpaces(bool spaces) { tab_spaces_ = spaces; }
   void SetMargins(int left, int top);
+  // Wrapping at the right edge: long lines continue on the next rows.
+  void SetWrap(bool on);
+  bool GetWrap() const { return wrap_; }
   // A selection margin at the left, clicks in it select whole lines.
   void SetSelectionMargin(bool on);
   void SetTokenizer(const CStrToken* tokenizer);
@@ -163,7 +167,10 @@ class CEditCtrl : public QWidget {
   int LineHeight() const { return line_h_; }
   int CharWidth() const { return char_w_; }
   QPoint PosToPixel(EditPos p) const;
-  EditPos PixelToPos(QPoint pt) const;
+  EditPos PixelToPos(QPoint pt) const { return PointToPos(pt, true); }
+  // With `nearest` the nearer character edge (a click); otherwise the
+  // character under the point.
+  EditPos PointToPos(QPoint pt, bool nearest) const;
   const std::u16string& Preedit() const { return preedit_; }
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
@@ -200,6 +207,23 @@ class CEditCtrl : public QWidget {
   void AfterEdit();
   void ScrollBy(int lines, int cols);
 
+  // Wrapping (edit_ctrl_wrap.cpp). A row is one screen line of a buffer line.
+  struct Row {
+    int32_t line = 0;
+    int32_t sub = 0;
+  };
+  int32_t WrapColumns() const;
+  std::vector<int32_t> RowStarts(int32_t line) const;
+  Row RowOf(EditPos p) const;
+  int32_t RowX(EditPos p, int32_t row_start) const;
+  EditPos RowPos(Row r, int32_t x, bool nearest) const;
+  Row StepRows(Row r, int32_t n) const;
+  int32_t RowsBetween(Row from, Row to, int32_t limit) const;
+  void EnsureVisible();
+  void ScrollRows(int32_t n);
+  EditPos MoveRows(EditPos p, int32_t n) const;
+  int32_t CaretWantX() const;
+
   // Input.
   bool HandleKey(QKeyEvent* e, bool dry_run);
   void MoveCaret(EditPos p, bool extend, bool box);
@@ -213,7 +237,9 @@ class CEditCtrl : public QWidget {
   void InsertData(const QMimeData* mime, EditPos at);
 
   // Painting.
-  void PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, int32_t last_col);
+  // Paints characters [from, to) of `line` (the buffer's columns) from
+  // display column 0 of the row at `y`.
+  void PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, int32_t last_col, int32_t from, int32_t to);
   QColor Color(int slot) const;
 
   std::unique_ptr<CEditData> data_;
@@ -225,6 +251,8 @@ class CEditCtrl : public QWidget {
   bool changed_look_ = false;
   bool ime_caret_on_ = false;
   bool sel_margin_ = false;
+  bool wrap_ = false;
+  int32_t top_sub_ = 0;  // first row shown of the top line when wrapping
   int left_margin_ = 2;
   int top_margin_ = 1;
   int char_w_ = 8;

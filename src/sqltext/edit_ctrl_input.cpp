@@ -160,7 +160,7 @@ bool CEditCtrl::HandleKey(QKeyEvent* e, bool dry_run) {
         ScrollBy(d, 0);
         return true;
       }
-      to = disp_.LineMove(caret, d, want_x_);
+      to = MoveRows(caret, d);
       moved = keep_x = true;
       break;
     }
@@ -174,9 +174,13 @@ bool CEditCtrl::HandleKey(QKeyEvent* e, bool dry_run) {
         return true;
       }
       // The view moves with the caret, so the caret keeps its place on screen.
-      const int32_t max_top = std::max(0, data_->GetLineCnt() - disp_.GetVisibleLines());
-      disp_.ScrollTo(std::clamp(disp_.GetTopLine() + d, 0, max_top), disp_.GetLeftColumn());
-      to = disp_.LineMove(caret, d, want_x_);
+      if (wrap_) {
+        ScrollRows(d);
+      } else {
+        const int32_t max_top = std::max(0, data_->GetLineCnt() - disp_.GetVisibleLines());
+        disp_.ScrollTo(std::clamp(disp_.GetTopLine() + d, 0, max_top), disp_.GetLeftColumn());
+      }
+      to = MoveRows(caret, d);
       moved = keep_x = true;
       break;
     }
@@ -278,18 +282,15 @@ void CEditCtrl::TypeChars(std::u16string_view text) {
 // --- mouse -------------------------------------------------------------------------
 
 bool CEditCtrl::LinkAt(QPoint pt, EditPos* pos) const {
-  if (!(style_ & kEditStyleUrl) || pt.x() < TextLeft()) return false;
-  const int32_t rel = pt.y() - TextTop();
-  if (rel < 0) return false;
-  const int32_t line = disp_.GetTopLine() + rel / line_h_;
-  if (line >= data_->GetLineCnt()) return false;
-  const int32_t x = disp_.GetLeftColumn() + (pt.x() - TextLeft()) / char_w_;
-  std::u16string_view text = data_->GetLine(line);
-  const int32_t col = CEditDispData::CharColumn(text, x, disp_.GetTabWidth());
-  if (col >= static_cast<int32_t>(text.size())) return false;
-  std::span<uint8_t> attr = data_->GetLineAttr(line);
-  if (static_cast<std::size_t>(col) >= attr.size() || !(attr[static_cast<std::size_t>(col)] & kAttrUrl)) return false;
-  *pos = {line, col};
+  if (!(style_ & kEditStyleUrl) || pt.x() < TextLeft() || pt.y() < TextTop()) return false;
+  const EditPos p = PointToPos(pt, false);
+  std::u16string_view text = data_->GetLine(p.line);
+  if (p.col >= static_cast<int32_t>(text.size())) return false;
+  // Below the last line nothing is under the mouse.
+  if (PosToPixel(p).y() + line_h_ <= pt.y()) return false;
+  std::span<uint8_t> attr = data_->GetLineAttr(p.line);
+  if (static_cast<std::size_t>(p.col) >= attr.size() || !(attr[static_cast<std::size_t>(p.col)] & kAttrUrl)) return false;
+  *pos = p;
   return true;
 }
 
@@ -348,11 +349,10 @@ void CEditCtrl::mouseDoubleClickEvent(QMouseEvent* e) {
     return;
   }
   // The word under the mouse (characters of one kind, as Ctrl+arrows stop).
-  const int32_t rel = std::max(0, pt.y() - TextTop());
-  const int32_t line = std::min(disp_.GetTopLine() + rel / line_h_, data_->GetLineCnt() - 1);
-  const int32_t x = disp_.GetLeftColumn() + std::max(0, pt.x() - TextLeft()) / char_w_;
+  const EditPos under = PointToPos(QPoint(std::max(pt.x(), TextLeft()), std::max(pt.y(), TextTop())), false);
+  const int32_t line = under.line;
+  const int32_t col = under.col;
   std::u16string_view text = data_->GetLine(line);
-  const int32_t col = CEditDispData::CharColumn(text, x, disp_.GetTabWidth());
   if (col >= static_cast<int32_t>(text.size())) return;
   EditPos end = CEditDispData::NextWordPos(*data_, {line, col});
   // NextWordPos skips blanks after the word: step back over them.
@@ -421,7 +421,7 @@ void CEditCtrl::AutoScroll() {
     }
     case Drag::kNone: break;
   }
-  disp_.EnsureCaretVisible();
+  EnsureVisible();
   UpdateScrollBars();
   update();
 }
@@ -499,7 +499,7 @@ void CEditCtrl::inputMethodEvent(QInputMethodEvent* e) {
     if (a.type == QInputMethodEvent::Cursor) preedit_cursor_ = std::clamp(a.start, 0, static_cast<int>(preedit_.size()));
   if (!preedit_.empty()) {
     // Composing replaces the selection once committed; show it at the caret.
-    disp_.EnsureCaretVisible();
+    EnsureVisible();
   }
   caret_shown_ = true;
   update();

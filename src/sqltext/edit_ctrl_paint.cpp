@@ -48,10 +48,26 @@ void CEditCtrl::paintEvent(QPaintEvent* e) {
   const int32_t first_col = disp_.GetLeftColumn();
   const int32_t last_col = first_col + (area.width() - TextLeft()) / char_w_ + 1;
   p.setClipRect(QRect(TextLeft(), 0, area.width() - TextLeft(), area.height()));
-  for (int32_t l = top; l <= last; ++l) {
-    const int y = TextTop() + (l - top) * line_h_;
-    if (y > e->rect().bottom() || y + line_h_ < e->rect().top()) continue;
-    PaintLine(p, l, y, first_col, last_col);
+  if (wrap_) {
+    // Rows from the top row down until the area is full.
+    int y = TextTop();
+    Row r{top, top_sub_};
+    for (int32_t l = top; l < data_->GetLineCnt() && y < area.height(); ++l, r = {l, 0}) {
+      const std::vector<int32_t> starts = RowStarts(l);
+      const int32_t len = data_->GetLineLen(l);
+      for (std::size_t k = static_cast<std::size_t>(r.sub); k < starts.size() && y < area.height(); ++k) {
+        const int32_t to = k + 1 < starts.size() ? starts[k + 1] : len;
+        if (y <= e->rect().bottom() && y + line_h_ >= e->rect().top())
+          PaintLine(p, l, y, 0, WrapColumns() + 1, starts[k], to);
+        y += line_h_;
+      }
+    }
+  } else {
+    for (int32_t l = top; l <= last; ++l) {
+      const int y = TextTop() + (l - top) * line_h_;
+      if (y > e->rect().bottom() || y + line_h_ < e->rect().top()) continue;
+      PaintLine(p, l, y, first_col, last_col, 0, data_->GetLineLen(l));
+    }
   }
   p.setClipRect(area);
   // Caret: two pixels wide, coloured while a composition is open when asked.
@@ -62,8 +78,10 @@ void CEditCtrl::paintEvent(QPaintEvent* e) {
   }
 }
 
-void CEditCtrl::PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, int32_t last_col) {
+void CEditCtrl::PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, int32_t last_col, int32_t from,
+                          int32_t to) {
   std::u16string_view text = data_->GetLine(line);
+  const int32_t line_len = static_cast<int32_t>(text.size());
   std::span<const uint8_t> attr_bytes = data_->GetLineAttr(line);
   // The caret line shows the composition inline, outside the buffer.
   std::u16string composed;
@@ -78,6 +96,11 @@ void CEditCtrl::PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, i
     text = composed;
     pre_from = caret.col;
     pre_to = caret.col + static_cast<int32_t>(preedit_.size());
+    // The row holding the caret carries the composition.
+    const int32_t n = pre_to - pre_from;
+    const bool holds = from <= caret.col && (to > caret.col || to == line_len);
+    if (from > caret.col) from += n;
+    if (holds || to > caret.col) to += n;
   }
   auto attr_at = [&](int32_t i) -> int {
     if (pre_from >= 0) {
@@ -128,7 +151,8 @@ void CEditCtrl::PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, i
   // Walk from the line start to the first visible column; long lines cost
   // only the walk, not painting.
   int32_t x = 0;
-  std::size_t i = 0;
+  std::size_t i = static_cast<std::size_t>(from);
+  const std::size_t end = std::min(text.size(), static_cast<std::size_t>(to));
   QString run;
   int run_x = 0;
   QColor run_colour;
@@ -138,7 +162,7 @@ void CEditCtrl::PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, i
     p.drawText(TextLeft() + (run_x - first_col) * char_w_, base, run);
     run.clear();
   };
-  while (i < text.size() && x <= last_col) {
+  while (i < end && x <= last_col) {
     std::size_t len = 1;
     char32_t c = code_point_at(text, i, &len);
     const int w = c == U'\t' ? tab - x % tab : CEditDispData::CharWidth(c);
@@ -204,7 +228,7 @@ void CEditCtrl::PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, i
     i += len;
   }
   flush();
-  if (i >= text.size() && x <= last_col) {
+  if (i >= text.size() && end == text.size() && x <= last_col) {
     const int px = TextLeft() + (x - first_col) * char_w_;
     if (sel_eol) p.fillRect(QRect(px, y, char_w_, line_h_), sel_back);
     if ((style_ & kEditStyleShowLineFeed) && line + 1 < data_->GetLineCnt()) {

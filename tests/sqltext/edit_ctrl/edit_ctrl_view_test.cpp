@@ -275,3 +275,63 @@ TEST_F(EditCtrlView, ChangedLookAndSelectionPaint) {
 
 }  // namespace
 }  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+TEST(EditCtrlWrap, LongLinesContinueOnTheNextRows) {
+  ScriptedUi ui;
+  auto ctrl = MakeCtrl(300, 200);
+  ctrl->SetLineEndMode(kLineEndLf);
+  ctrl->SetWrap(true);
+  const int cols = ctrl->GetDispData()->GetVisibleColumns();
+  ASSERT_GT(cols, 8);
+  // Two and a half rows of text, then a short line.
+  std::u16string longline(static_cast<std::size_t>(cols * 2 + cols / 2), u'a');
+  ctrl->SetText(longline + u"\nxyz");
+  const int lh = ctrl->LineHeight();
+  const int top = ctrl->PosToPixel({0, 0}).y();
+  EXPECT_EQ(ctrl->PosToPixel({0, cols}).y(), top + lh);
+  EXPECT_EQ(ctrl->PosToPixel({0, cols}).x(), ctrl->PosToPixel({0, 0}).x());
+  EXPECT_EQ(ctrl->PosToPixel({1, 0}).y(), top + 3 * lh);
+  // Down walks the rows of the long line, keeping the column.
+  ctrl->SetSel({0, 3}, {0, 3});
+  Key(ctrl.get(), Qt::Key_Down);
+  EXPECT_EQ(ctrl->GetEditData()->GetCaret(), (EditPos{0, cols + 3}));
+  Key(ctrl.get(), Qt::Key_Down);
+  Key(ctrl.get(), Qt::Key_Down);
+  EXPECT_EQ(ctrl->GetEditData()->GetCaret(), (EditPos{1, 3}));
+  Key(ctrl.get(), Qt::Key_Up);
+  EXPECT_EQ(ctrl->GetEditData()->GetCaret(), (EditPos{0, 2 * cols + 3}));
+  // A click on the second row lands there.
+  const QPoint pt = ctrl->PosToPixel({0, cols + 5}) + QPoint(1, lh / 2);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(pt), ctrl->mapToGlobal(QPointF(pt)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(ctrl.get(), &press);
+  EXPECT_EQ(ctrl->GetEditData()->GetCaret(), (EditPos{0, cols + 5}));
+  // A full-width character that does not fit starts the next row.
+  std::u16string wide(static_cast<std::size_t>(cols - 1), u'b');
+  ctrl->SetText(wide + u"日x");
+  EXPECT_EQ(ctrl->PosToPixel({0, cols - 1}).y(), top + lh);
+  QImage img(ctrl->size(), QImage::Format_RGB32);
+  ctrl->render(&img);
+}
+
+TEST(EditCtrlWrap, CaretStaysVisibleInAVeryLongWrappedLine) {
+  ScriptedUi ui;
+  auto ctrl = MakeCtrl(300, 100);
+  ctrl->SetWrap(true);
+  ctrl->SetText(std::u16string(100000, u'q'));  // caret at the end
+  const QPoint c = ctrl->PosToPixel(ctrl->GetEditData()->GetCaret());
+  EXPECT_GE(c.y(), 0);
+  EXPECT_LT(c.y() + ctrl->LineHeight(), 100);
+  Type(ctrl.get(), QStringLiteral("z"));
+  EXPECT_EQ(ctrl->GetEditData()->GetLineLen(0), 100001);
+  Key(ctrl.get(), Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(ctrl->PosToPixel({0, 0}).y(), 1);
+  QImage img(ctrl->size(), QImage::Format_RGB32);
+  ctrl->render(&img);
+}
+
+}  // namespace
+}  // namespace kestrel::testing
