@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "oci/oci_dictionary.h"
 #include "platform/client_text.h"
 
 namespace kestrel::testing {
@@ -17,6 +18,7 @@ void reset_oci_process() {
   p.program_dir.clear();
   set_program_code_page(0);
   set_replace_wave_dash(false);
+  oci_reset_dictionary_state();
 }
 
 std::filesystem::path fake_library(const std::string& variant) {
