@@ -65,7 +65,9 @@ class OciDictionaryTest : public testing::OciProcessTest {
     ASSERT_TRUE(tool("sql " + dir + " SCOTT/TIGER", kSchema)) << log();
     setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
     ASSERT_EQ(oci_load_library_file(testing::ocilite_library(), nullptr), kOciOk);
-    ASSERT_EQ(oci_login2(&s_, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal, OciMsgBuf(msg_),
+    log_ = tmp_.path() / "oci.log";
+    ASSERT_EQ(oci_login2(&s_, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), utf8_to_utf16(log_.string()),
+                         kLoginNormal, OciMsgBuf(msg_),
                          nullptr),
               kOciOk)
         << utf16_to_utf8(msg_);
@@ -111,8 +113,22 @@ class OciDictionaryTest : public testing::OciProcessTest {
     return bound.row_count != literal.row_count;
   }
 
+  int failed_selects() const {
+    std::string text;
+    if (FILE* f = std::fopen(log_.c_str(), "rb")) {
+      char buf[4096];
+      std::size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+      std::fclose(f);
+    }
+    int count = 0;
+    for (std::size_t at = 0; (at = text.find("error in oci_cre_sel_cursor", at)) != std::string::npos; ++at) ++count;
+    return count;
+  }
+
   TempDir tmp_;
   std::filesystem::path db_;
+  std::filesystem::path log_;
   OciSession* s_ = nullptr;
   char16_t msg_[2048] = {};
 };
@@ -174,6 +190,46 @@ TEST_F(OciDictionaryTest, TableListJoinsCommentsAndMviewFlags) {
   EXPECT_EQ(comments[u"Mixed Case"], u"it's mixed");
   EXPECT_EQ(comments[u"社員表"], u"日本語の表");
   EXPECT_EQ(comments[u"NO_KEY"], u"");
+}
+
+TEST_F(OciDictionaryTest, ServerWithoutMviewViewsStillListsTablesAndStopsAsking) {
+  // A schema object of that name hides the dictionary view: the query fails
+  // as it does on a server that has none.
+  exec(u"create view all_mviews as select 1 as x from dual");
+  OciDataset ds;
+  ASSERT_EQ(oci_get_object_list(s_, u"SCOTT", u"TABLE", &ds, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(ds.row_count, 7);
+  EXPECT_TRUE(oci_dictionary_state().mview_unavailable);
+  const int failures = failed_selects();
+  EXPECT_GE(failures, 1);
+  ASSERT_EQ(oci_get_object_list(s_, u"SCOTT", kObjectTypeCombined, &ds, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(failed_selects(), failures);  // not tried again
+  EXPECT_EQ(by_name(ds, u"OBJECT_NAME", u"OBJECT_TYPE")[u"DEPT"], u"TABLE");
+}
+
+TEST_F(OciDictionaryTest, ColumnFormsThatFailAreMarkedAndTheLastOneDecides) {
+  exec(u"create view all_tab_columns as select 1 as x from dual");
+  OciDataset ds;
+  EXPECT_EQ(oci_get_column_list(s_, u"SCOTT", u"DEPT", &ds, OciMsgBuf(msg_)), kOciOracleError);
+  EXPECT_NE(message().find("ORA-"), std::string::npos);
+  EXPECT_TRUE(oci_dictionary_state().column_form_failed[0]);
+  EXPECT_TRUE(oci_dictionary_state().column_form_failed[1]);
+  EXPECT_EQ(failed_selects(), 3);
+  // With the view gone only the last form is asked, and it answers.
+  exec(u"drop view all_tab_columns");
+  ASSERT_EQ(oci_get_column_list(s_, u"SCOTT", u"DEPT", &ds, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(failed_selects(), 3);
+  EXPECT_EQ(column(ds, u"COLUMN_NAME"), (std::vector<std::u16string>{u"DEPTNO", u"DNAME", u"LOC"}));
+  EXPECT_EQ(column(ds, u"DATA_LENGTH"), (std::vector<std::u16string>{u"2", u"56", u"13"}));
+}
+
+TEST_F(OciDictionaryTest, CancelStopsTheListWithoutMarkingAnyForm) {
+  CancelFlag cancel{kCancelRequested};
+  OciDataset ds;
+  EXPECT_EQ(oci_get_object_list(s_, u"SCOTT", u"TABLE", &ds, OciMsgBuf(msg_), nullptr, &cancel), kOciCancelled);
+  EXPECT_EQ(ds.row_count, 0);
+  EXPECT_FALSE(oci_dictionary_state().mview_unavailable);
+  EXPECT_FALSE(oci_dictionary_state().column_form_failed[0]);
 }
 
 TEST_F(OciDictionaryTest, ViewAndSynonymLists) {
