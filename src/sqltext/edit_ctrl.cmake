@@ -12,3 +12,8 @@ add_library(kestrel_sqltext_gui STATIC
 )
 target_include_directories(kestrel_sqltext_gui PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(kestrel_sqltext_gui PUBLIC kestrel_sqltext kestrel_platform Qt6::Widgets)
+# The cell editor adapter installs itself in the grid control (defined later
+# in the tree, resolved when the build is generated).
+if(EXISTS ${PROJECT_SOURCE_DIR}/src/gridctrl/grid_ctrl_editor.h)
+  target_link_libraries(kestrel_sqltext_gui PUBLIC kestrel_gridctrl_gui)
+endif()

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "gridctrl/grid_ctrl.h"
+
 #include "sqltext/sqltext_constants.h"
 
 namespace kestrel {
@@ -62,6 +64,12 @@ bool EditCtrlCellEditor::KeyToGrid(QKeyEvent* e) {
     default:
       return false;
   }
+}
+
+void InstallEditCtrlInGrid() {
+  CGridCtrl::SetEditorFactory([](QWidget* parent) -> std::unique_ptr<GridCellEditor> {
+    return std::make_unique<EditCtrlCellEditor>(parent);
+  });
 }
 
 }  // namespace kestrel

@@ -38,4 +38,8 @@ class EditCtrlCellEditor final : public CEditCtrl, public GridCellEditor {
   bool changed_look_ = false;
 };
 
+// Makes every grid control created from now on edit its cells with
+// EditCtrlCellEditor (the application calls this once at start-up).
+void InstallEditCtrlInGrid();
+
 }  // namespace kestrel
