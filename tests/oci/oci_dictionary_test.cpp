@@ -488,5 +488,87 @@ TEST_F(OciDictionaryTest, DatabaseParametersAndServerDate) {
   EXPECT_EQ(sample, date.substr(0, 4) + u"年" + date.substr(5, 2) + u"月");
 }
 
+// The demo database as the build makes it, in a folder of this suite's own.
+class OciDictionaryDemoTest : public testing::OciProcessTest {
+ protected:
+  static void SetUpTestSuite() {
+    if (testing::ocilite_library().empty() || testing::ocilite_tool().empty()) return;
+    dir_ = new TempDir;
+    const std::string cmd = shell_quote(testing::ocilite_tool().string()) + " demo " +
+                            shell_quote((dir_->path() / "demo").string()) + " > /dev/null 2>&1";
+    made_ = std::system(cmd.c_str()) == 0;
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    dir_ = nullptr;
+  }
+  void SetUp() override {
+    testing::OciProcessTest::SetUp();
+    if (!made_) GTEST_SKIP() << "no demo database (the stand-in client or its tool is not built)";
+    setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
+    ASSERT_EQ(oci_load_library_file(testing::ocilite_library(), nullptr), kOciOk);
+  }
+  void TearDown() override {
+    if (s_) oci_ora_logout(&s_);
+    testing::OciProcessTest::TearDown();
+  }
+  void login(std::u16string_view user, std::u16string_view password) {
+    ASSERT_EQ(oci_login2(&s_, user, password, utf8_to_utf16((dir_->path() / "demo").string()), u"", kLoginNormal,
+                         OciMsgBuf(msg_), nullptr),
+              kOciOk)
+        << utf16_to_utf8(msg_);
+  }
+
+  static TempDir* dir_;
+  static bool made_;
+  OciSession* s_ = nullptr;
+  char16_t msg_[2048] = {};
+};
+TempDir* OciDictionaryDemoTest::dir_ = nullptr;
+bool OciDictionaryDemoTest::made_ = false;
+
+TEST_F(OciDictionaryDemoTest, ScottAndHrSchemas) {
+  login(u"SCOTT", u"TIGER");
+  OciDataset ds;
+  ASSERT_EQ(oci_get_object_list(s_, u"SCOTT", kObjectTypeCombined, &ds, OciMsgBuf(msg_)), kOciOk);
+  auto types = by_name(ds, u"OBJECT_NAME", u"OBJECT_TYPE");
+  EXPECT_EQ(types[u"EMP"], u"TABLE");
+  EXPECT_EQ(types[u"SALGRADE"], u"TABLE");
+  EXPECT_EQ(types[u"EMP_DEPT_V"], u"VIEW");
+  EXPECT_EQ(types[u"STAFF"], u"SYNONYM");
+  auto names_list = names(ds);
+  EXPECT_TRUE(std::is_sorted(names_list.begin(), names_list.end()));
+
+  std::u16string iot;
+  ASSERT_EQ(oci_get_iot_type(s_, u"SCOTT", u"SALGRADE", &iot, OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(iot, u"IOT");
+  ASSERT_EQ(oci_get_iot_type(s_, u"HR", u"COUNTRIES", &iot, OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(iot, u"IOT");
+  OciDataset pk;
+  ASSERT_EQ(oci_get_primary_key(s_, &pk, u"SCOTT", u"STAFF", OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(column(pk, u"COLUMN_NAME"), std::vector<std::u16string>{u"EMPNO"});
+  ASSERT_EQ(oci_get_primary_key(s_, &pk, u"HR", u"JOBS", OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(column(pk, u"COLUMN_NAME"), std::vector<std::u16string>{u"JOB_ID"});
+
+  OciDataset cols;
+  ASSERT_EQ(oci_get_column_list(s_, u"SCOTT", u"EMP", &cols, OciMsgBuf(msg_)), kOciOk);
+  auto comments = by_name(cols, u"COLUMN_NAME", u"COMMENTS");
+  EXPECT_EQ(comments[u"ENAME"], u"氏名");
+  EXPECT_EQ(comments[u"KANA"], u"氏名（カナ）");
+  ASSERT_EQ(oci_get_column_list(s_, u"SCOTT", u"ALL_TYPES", &cols, OciMsgBuf(msg_)), kOciOk);
+  auto kinds = by_name(cols, u"COLUMN_NAME", u"DATA_TYPE");
+  EXPECT_EQ(kinds[u"C_CLOB"], u"CLOB");
+  EXPECT_EQ(kinds[u"C_BFILE"], u"BFILE");
+  EXPECT_EQ(by_name(cols, u"COLUMN_NAME", u"DATA_LENGTH")[u"C_CLOB"], u"");
+
+  OciDataset seq;
+  ASSERT_EQ(oci_get_object_list(s_, u"SCOTT", u"SEQUENCE", &seq, OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(names(seq), std::vector<std::u16string>{u"EMP_SEQ"});
+  OciDataset owners;
+  ASSERT_EQ(oci_get_owner_list(s_, &owners, OciMsgBuf(msg_)), kOciOk);
+  auto list = names(owners);
+  EXPECT_NE(std::find(list.begin(), list.end(), u"HR"), list.end());
+}
+
 }  // namespace
 }  // namespace kestrel

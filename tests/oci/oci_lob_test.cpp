@@ -282,6 +282,40 @@ TEST_F(OciLobRoundTrip, MissingFilesAndFolders) {
   EXPECT_EQ(length, 0u);
 }
 
+TEST_F(OciLobRoundTrip, BfilePresentAndMissing) {
+  const std::filesystem::path files = tmp_.path() / "files";
+  std::filesystem::create_directories(files);
+  std::string content(3000, 'z');
+  std::ofstream(files / "here file.txt", std::ios::binary) << content;
+  exec(u"create directory TDIR as '" + utf8_to_utf16(files.string()) + u"'");
+  exec(u"create table bf (id number, f bfile)");
+  exec(u"insert into bf values (1, bfilename('TDIR', 'here file.txt'))");
+  exec(u"insert into bf values (2, bfilename('TDIR', 'gone.txt'))");
+  exec(u"insert into bf values (3, null)");
+  OciDataset ds;
+  ASSERT_EQ(oci_cre_sel_cursor(s_, &ds, u"select id, f from bf order by id", 10, OciMsgBuf(msg_)), kOciOk)
+      << message();  // a missing file does not stop the fetch
+  ASSERT_EQ(ds.row_count, 3);
+  EXPECT_EQ(ds.text_view(0, 1), u"<BFILE dir_alias:TDIR file_name:here file.txt 2kbyte>");
+  EXPECT_EQ(ds.text_view(1, 1), u"<BFILE dir_alias:TDIR file_name:gone.txt not found>");
+  EXPECT_EQ(header(ds, 2, 1).null_flag, 1);
+  OciBfileName name;
+  ASSERT_EQ(oci_parse_bfile_text(ds.text_view(0, 1), &name, nullptr), kOciOk);
+  EXPECT_EQ(name.file_name, u"here file.txt");
+  std::u16string alias, file;
+  ASSERT_EQ(oci_hlob_get_name(s_, header(ds, 1, 1).locator, &alias, &file, OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(alias, u"TDIR");
+  EXPECT_EQ(file, u"gone.txt");
+  const std::filesystem::path out = tmp_.path() / "copy.txt";
+  OciLobHeader h = header(ds, 0, 1);
+  ASSERT_EQ(oci_hlob_download(s_, &h, utf8_to_utf16(out.string()), OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(file_bytes(out), content);
+  h = header(ds, 1, 1);
+  EXPECT_EQ(oci_hlob_download(s_, &h, utf8_to_utf16((tmp_.path() / "gone.txt").string()), OciMsgBuf(msg_)),
+            kOciOracleError);
+  EXPECT_FALSE(std::filesystem::exists(tmp_.path() / "gone.txt"));
+}
+
 TEST_F(OciLobRoundTrip, CancelledDownloadLeavesNoFile) {
   put_blob(40, 64 * 1024);
   OciDataset ds;
