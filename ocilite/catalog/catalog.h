@@ -212,7 +212,7 @@ struct SessionHooks {
 
 // Installs the data dictionary into a session connection that `attach_all`
 // prepared: temporary views ALL_*, USER_*, DBA_*, NLS_*_PARAMETERS, DUAL
-// (see dictionary.cpp for the list) and the SQL functions they and the
+// (dictionary_views.cpp lists them) and the SQL functions they and the
 // engine use:
 //   ocilite_nextval(owner, name), ocilite_currval(owner, name)  -- sequences
 //   ocilite_user()                                               -- current user
