@@ -74,28 +74,9 @@ struct Query {
   }
 };
 
-// Moves a finished dataset into the caller's.
-void take(OciDataset* out, OciDataset&& from) {
-  out->clear();
-  out->blocks = std::move(from.blocks);
-  out->col_offset = std::move(from.col_offset);
-  out->row_count = from.row_count;
-  out->row_index = std::move(from.row_index);
-  out->col_count = from.col_count;
-  out->cols = std::move(from.cols);
-  out->by_pointer = std::move(from.by_pointer);
-  out->pool = std::move(from.pool);
-  out->lob_count = from.lob_count;
-  out->object_count = from.object_count;
-  out->row_size = from.row_size;
-  from.row_count = 0;
-  from.col_count = 0;
-  from.lob_count = 0;
-  from.object_count = 0;
-}
-
 int table_list(const Query& q, std::u16string_view owner, OciDataset* out) {
-  OciDataset a, b, joined;
+  OciDataset a, b;
+  OciDataset& joined = *out;
   if (int rc = q.owner(&a, sql::kTables, owner); rc != kOciOk) return rc;
   if (int rc = q.owner_and(&b, sql::kTableComments, owner, u"TABLE"); rc != kOciOk) return rc;
   static constexpr std::array<std::u16string_view, 4> kCols = {u"TABLE_NAME", u"COMMENTS", u"TABLESPACE_NAME",
@@ -117,22 +98,20 @@ int table_list(const Query& q, std::u16string_view owner, OciDataset* out) {
       q.msg.clear();
     }
   }
-  take(out, std::move(joined));
   return kOciOk;
 }
 
 int view_list(const Query& q, std::u16string_view owner, OciDataset* out) {
-  OciDataset a, b, joined;
+  OciDataset a, b;
   if (int rc = q.owner(&a, sql::kViews, owner); rc != kOciOk) return rc;
   if (int rc = q.owner_and(&b, sql::kViewComments, owner, u"VIEW"); rc != kOciOk) return rc;
   static constexpr std::array<std::u16string_view, 2> kCols = {u"VIEW_NAME", u"COMMENTS"};
-  if (int rc = oci_join_dataset(&joined, &a, &b, u"VIEW_NAME", kCols.data(), 2, q.msg); rc != kOciOk) return rc;
-  take(out, std::move(joined));
-  return kOciOk;
+  return oci_join_dataset(out, &a, &b, u"VIEW_NAME", kCols.data(), 2, q.msg);
 }
 
 int synonym_list(const Query& q, std::u16string_view owner, OciDataset* out) {
-  OciDataset a, b, c, joined;
+  OciDataset a, b, c;
+  OciDataset& joined = *out;
   if (int rc = q.owner(&a, sql::kSynonymsLocal, owner); rc != kOciOk) return rc;
   if (int rc = q.owner(&b, sql::kAllComments, owner); rc != kOciOk) return rc;
   if (int rc = q.owner_and(&c, sql::kSynonymsRemote, owner, u""); rc != kOciOk) return rc;
@@ -143,7 +122,6 @@ int synonym_list(const Query& q, std::u16string_view owner, OciDataset* out) {
   if (int rc = oci_merge_dataset(&joined, pair, q.msg); rc != kOciOk) return rc;
   // The two synonym queries come unordered; the list reads best by name.
   oci_sort_dataset(&joined, 0, joined.row_count - 1, 0, 1);
-  take(out, std::move(joined));
   return kOciOk;
 }
 
@@ -164,7 +142,8 @@ int combined_list(const Query& q, std::u16string_view owner, OciDataset* out) {
   if (int rc = view_list(q, owner, &views); rc != kOciOk) return rc;
   if (int rc = synonym_list(q, owner, &synonyms); rc != kOciOk) return rc;
 
-  OciDataset all;
+  OciDataset& all = *out;
+  all.clear();
   all.set_columns({text_column(u"OBJECT_NAME"), text_column(u"OBJECT_TYPE"), text_column(u"COMMENTS")}, true);
   const int32_t total = tables.row_count + views.row_count + synonyms.row_count;
   unsigned char* block = all.add_block(total);
@@ -197,7 +176,6 @@ int combined_list(const Query& q, std::u16string_view owner, OciDataset* out) {
   all.row_count = total;
   all.build_row_index();
   oci_sort_dataset(&all, 0, total - 1, 0, 1);
-  take(out, std::move(all));
   return kOciOk;
 }
 
@@ -241,13 +219,22 @@ int oci_get_object_list(OciSession* s, std::u16string_view owner, std::u16string
   if (!s || !out) return kOciInternal;
   out->clear();
   const Query q{s, msg, progress, cancel};
-  if (type == kObjectTypeCombined) return combined_list(q, owner, out);
-  if (type == u"TABLE") return table_list(q, owner, out);
-  if (type == u"VIEW") return view_list(q, owner, out);
-  if (type == u"SYNONYM") return synonym_list(q, owner, out);
-  bool binds_type = false;
-  const char16_t* text = other_type_query(type, &binds_type);
-  return binds_type ? q.owner_and(out, text, owner, type) : q.owner(out, text, owner);
+  int rc;
+  if (type == kObjectTypeCombined) {
+    rc = combined_list(q, owner, out);
+  } else if (type == u"TABLE") {
+    rc = table_list(q, owner, out);
+  } else if (type == u"VIEW") {
+    rc = view_list(q, owner, out);
+  } else if (type == u"SYNONYM") {
+    rc = synonym_list(q, owner, out);
+  } else {
+    bool binds_type = false;
+    const char16_t* text = other_type_query(type, &binds_type);
+    rc = binds_type ? q.owner_and(out, text, owner, type) : q.owner(out, text, owner);
+  }
+  if (rc != kOciOk) out->clear();  // no partial list
+  return rc;
 }
 
 int oci_get_object_by_name(OciSession* s, std::u16string_view owner, std::u16string_view name, OciDataset* out,

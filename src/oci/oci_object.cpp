@@ -59,6 +59,7 @@ struct TypeInfo {
   std::u16string name;
   uint16_t code = 0;
   OCIType* tdo = nullptr;
+  bool varray = false;  // for a collection's element: walked with an iterator
 };
 
 struct Describer {
@@ -183,7 +184,7 @@ int Writer::object(OCIType* tdo, void* instance, void* null_struct) {
     }
     uint16_t coll_code = 0;
     if (!d_.code_attr(param, OCI_ATTR_COLLECTION_TYPECODE, &coll_code)) return d_.fail();
-    elem.name = coll_code == OCI_TYPECODE_TABLE ? u"TABLE" : u"VARRAY";
+    elem.varray = coll_code != OCI_TYPECODE_TABLE;
     if (int rc = collection(elem, static_cast<OCIColl*>(instance)); rc != kOciOk) return rc;
   } else {
     ub2 count = 0;
@@ -228,7 +229,7 @@ int Writer::collection(const TypeInfo& elem, OCIColl* coll) {
     // Scalar elements carry an OCIInd; objects their null structure.
     return element(elem, value, ind, null_indicator(ind), kCollectionLabel);
   };
-  if (elem.name == u"VARRAY") {
+  if (elem.varray) {
     OCIIter* it = nullptr;
     if (fn.OCIIterCreate(env, s_->err, coll, &it) != OCI_SUCCESS) return d_.fail();
     int rc = kOciOk;
