@@ -190,6 +190,7 @@ class CEditCtrl : public QWidget {
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
   bool focusNextPrevChild(bool) override { return false; }
 
  private:
@@ -235,6 +236,8 @@ class CEditCtrl : public QWidget {
   void ShowCompletion();
   void AutoScroll();
   void InsertData(const QMimeData* mime, EditPos at);
+  void StartDragOut();
+  bool InSelection(EditPos p) const;
 
   // Painting.
   // Paints characters [from, to) of `line` (the buffer's columns) from
@@ -271,7 +274,9 @@ class CEditCtrl : public QWidget {
   QPoint last_mouse_;
   QPoint wheel_accum_;
   const CStrToken* tokenizer_ = nullptr;
-  enum class Drag { kNone, kText, kBox, kLines, kWords } drag_ = Drag::kNone;
+  enum class Drag { kNone, kText, kBox, kLines, kWords, kMaybeDragOut } drag_ = Drag::kNone;
+  QPoint press_pt_;  // where a drag of the selection may start
+  bool self_move_done_ = false;
   EditPos drag_anchor_;
   EditPos drag_anchor_end_;  // the other end of the word or line a drag started on
 

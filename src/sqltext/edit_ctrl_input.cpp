@@ -1,6 +1,9 @@
 // CEditCtrl input: keys, mouse, wheel, drag and drop, input method, links
 // and word completion.
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -334,11 +337,43 @@ void CEditCtrl::mousePressEvent(QMouseEvent* e) {
     const EditPos anchor = (mods & Qt::ShiftModifier) && data_->HasSelection() ? data_->GetSelAnchor() : p;
     data_->SetSelection(anchor, p, true);
     drag_ = Drag::kBox;
+  } else if (!(mods & Qt::ShiftModifier) && InSelection(PointToPos(pt, false)) && data_->HasSelection()) {
+    // A press on the selection may start dragging it out; a click without
+    // moving places the caret on release.
+    press_pt_ = pt;
+    drag_ = Drag::kMaybeDragOut;
+    return;
   } else {
     MoveCaret(p, (mods & Qt::ShiftModifier) != 0, false);
     drag_ = Drag::kText;
   }
   AfterCaretMove();
+}
+
+bool CEditCtrl::InSelection(EditPos p) const {
+  if (!data_->HasSelection()) return false;
+  if (data_->IsBoxSelect()) {
+    const EditPos a = data_->GetSelAnchor();
+    const EditPos c = data_->GetCaret();
+    return p.line >= std::min(a.line, c.line) && p.line <= std::max(a.line, c.line) && p.col >= std::min(a.col, c.col) &&
+           p.col < std::max(a.col, c.col);
+  }
+  return p >= data_->GetSelStart() && p < data_->GetSelEnd() && p.col < data_->GetLineLen(p.line);
+}
+
+void CEditCtrl::StartDragOut() {
+  const bool box = data_->IsBoxSelect();
+  const std::u16string text =
+      box ? data_->GetBoxText(data_->GetSelAnchor(), data_->GetCaret()) : data_->GetSelectedText();
+  auto* drag = new QDrag(this);  // owned by Qt once exec() runs
+  drag->setMimeData(MakeMime(text, box));
+  self_move_done_ = false;
+  const Qt::DropAction action = drag->exec(read_only_ ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+  // Moved to another window: the text leaves this one. A move inside this
+  // control was done by the drop itself.
+  if (action == Qt::MoveAction && !self_move_done_ && drag->target() != this && !read_only_ && data_->HasSelection()) {
+    if (data_->DeleteSelection() == 0) AfterEdit();
+  }
 }
 
 void CEditCtrl::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -372,6 +407,13 @@ void CEditCtrl::mouseDoubleClickEvent(QMouseEvent* e) {
 void CEditCtrl::mouseMoveEvent(QMouseEvent* e) {
   const QPoint pt = e->position().toPoint();
   last_mouse_ = pt;
+  if (drag_ == Drag::kMaybeDragOut) {
+    if ((pt - press_pt_).manhattanLength() >= QApplication::startDragDistance()) {
+      drag_ = Drag::kNone;
+      StartDragOut();
+    }
+    return;
+  }
   if (drag_ == Drag::kNone) {
     EditPos link;
     if (sel_margin_ && pt.x() < TextLeft()) setCursor(*margin_cursor_);
@@ -419,7 +461,8 @@ void CEditCtrl::AutoScroll() {
       else data_->SetSelection(drag_anchor_, std::max(unit_end, drag_anchor_end_));
       break;
     }
-    case Drag::kNone: break;
+    case Drag::kNone:
+    case Drag::kMaybeDragOut: break;
   }
   EnsureVisible();
   UpdateScrollBars();
@@ -428,6 +471,7 @@ void CEditCtrl::AutoScroll() {
 
 void CEditCtrl::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
+  if (drag_ == Drag::kMaybeDragOut) data_->SetCaret(PixelToPos(press_pt_));
   drag_ = Drag::kNone;
   scroll_timer_->stop();
   AfterCaretMove();
@@ -473,8 +517,57 @@ void CEditCtrl::dropEvent(QDropEvent* e) {
     e->ignore();
     return;
   }
-  InsertData(e->mimeData(), PixelToPos(e->position().toPoint()));
+  const EditPos at = data_->Clamp(PixelToPos(e->position().toPoint()));
+  if (e->source() == this && e->dropAction() == Qt::MoveAction && data_->HasSelection() && !data_->IsBoxSelect()) {
+    // Moving text inside this control: one undo step, nothing when dropped
+    // onto the selection itself.
+    const EditPos s = data_->GetSelStart();
+    const EditPos end = data_->GetSelEnd();
+    self_move_done_ = true;
+    e->acceptProposedAction();
+    if (at >= s && at <= end) return;
+    const std::u16string text = data_->GetText(s, end);
+    data_->StartUndoSet();
+    int rc = 0;
+    EditPos new_end;
+    if (at > end) {
+      rc = data_->InsertText(at, text, &new_end);
+      if (rc == 0) rc = data_->DeleteText(s, end);
+    } else {
+      rc = data_->DeleteText(s, end);
+      if (rc == 0) rc = data_->InsertText(at, text, &new_end);
+    }
+    data_->EndUndoSet();
+    if (rc != 0) {
+      Beep();
+      data_->Undo();
+    }
+    AfterEdit();
+    return;
+  }
+  InsertData(e->mimeData(), at);
   e->acceptProposedAction();
+}
+
+void CEditCtrl::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu menu(this);
+  const struct {
+    int id;
+    const char* caption;
+  } items[] = {{kEditCmdUndo, "元に戻す(&U)"},  {kEditCmdRedo, "やり直し(&R)"}, {0, nullptr},
+               {kEditCmdCut, "切り取り(&T)"},   {kEditCmdCopy, "コピー(&C)"},   {kEditCmdPaste, "貼り付け(&P)"},
+               {0, nullptr},                    {kEditCmdSelectAll, "すべて選択(&A)"}};
+  for (const auto& item : items) {
+    if (!item.caption) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* act = menu.addAction(QString::fromUtf8(item.caption));
+    act->setEnabled(IsCommandEnabled(item.id));
+    const int id = item.id;
+    connect(act, &QAction::triggered, this, [this, id] { OnCommand(id); });
+  }
+  menu.exec(e->globalPos());
 }
 
 void CEditCtrl::InsertData(const QMimeData* mime, EditPos at) {

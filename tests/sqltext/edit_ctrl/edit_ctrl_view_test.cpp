@@ -182,6 +182,13 @@ TEST_F(EditCtrlView, MouseClickDragDoubleClickAndMargin) {
   Click(ctrl_.get(), at(1, 4), Qt::ShiftModifier);
   Click(ctrl_.get(), at(1, 4), Qt::NoModifier, QEvent::MouseButtonRelease);
   EXPECT_EQ(ctrl_->GetEditData()->GetSelectedText(), u"select abc\r\nfrom");
+  // A click inside the selection without moving places the caret there.
+  ctrl_->SetSel({0, 0}, {0, 10});
+  Click(ctrl_.get(), at(0, 4));
+  EXPECT_TRUE(ctrl_->GetEditData()->HasSelection());  // a drag could still start
+  Click(ctrl_.get(), at(0, 4), Qt::NoModifier, QEvent::MouseButtonRelease);
+  EXPECT_FALSE(ctrl_->GetEditData()->HasSelection());
+  EXPECT_EQ(ctrl_->GetEditData()->GetCaret(), (EditPos{0, 4}));
   // Double click selects the word.
   Click(ctrl_.get(), at(0, 8), Qt::NoModifier, QEvent::MouseButtonDblClick);
   Click(ctrl_.get(), at(0, 8), Qt::NoModifier, QEvent::MouseButtonRelease);
