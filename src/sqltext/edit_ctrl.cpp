@@ -313,6 +313,7 @@ void CEditCtrl::UpdateScrollBars() {
   vbar_->setGeometry(width() - sb, 0, sb, height() - (need_h ? sb : 0));
   hbar_->setGeometry(0, height() - sb, width() - (need_v ? sb : 0), sb);
   const QRect area = TextArea();
+  if (wrap_) top_sub_ = std::min(top_sub_, static_cast<int32_t>(RowStarts(disp_.GetTopLine()).size()) - 1);
   disp_.SetVisibleSize(std::max(1, (area.height() - top_margin_) / line_h_),
                        std::max(1, (area.width() - TextLeft()) / char_w_));
   syncing_bars_ = true;

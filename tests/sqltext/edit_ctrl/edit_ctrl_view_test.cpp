@@ -202,6 +202,20 @@ TEST_F(EditCtrlView, MouseClickDragDoubleClickAndMargin) {
   (void)cw;
 }
 
+TEST_F(EditCtrlView, CompletionWithOneCandidateCompletesTheWord) {
+  ctrl_->SetText(u"x = nv");
+  Key(ctrl_.get(), Qt::Key_J, Qt::ControlModifier);
+  EXPECT_EQ(ctrl_->GetText(), u"x = NVL");
+  EXPECT_EQ(ctrl_->GetEditData()->GetCaret(), (EditPos{0, 7}));
+  ctrl_->Undo();
+  EXPECT_EQ(ctrl_->GetText(), u"x = nv");
+  // Nothing starts so: a beep, no change.
+  ctrl_->SetText(u"zz");
+  Key(ctrl_.get(), Qt::Key_J, Qt::ControlModifier);
+  EXPECT_EQ(ctrl_->GetText(), u"zz");
+  EXPECT_EQ(ui_.beeps.size(), 1u);
+}
+
 TEST_F(EditCtrlView, WheelScrollsThreeLinesANotch) {
   std::u16string text;
   for (int i = 0; i < 100; ++i) text += u"x\n";
