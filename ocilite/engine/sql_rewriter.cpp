@@ -515,7 +515,10 @@ size_t Rewriter::emit_table_ref(size_t i, size_t e, Scope& scope, bool allow_ali
 }
 
 std::string Rewriter::rowid_expr(const TableRef& ref, const std::string& qualifier) const {
-  if (ref.info && ref.info->without_rowid) {
+  // A view has no rows of its own to address: its ROWID column is NULL, so
+  // a grid over it still opens (rows cannot be saved back through it).
+  if (!ref.info || ref.info->is_view) return "CAST(NULL AS TEXT)";
+  if (ref.info->without_rowid) {
     std::string s = "ocilite_urowid(";
     for (size_t k = 0; k < ref.info->primary_key.size(); ++k) {
       if (k) s += ", ";
@@ -523,7 +526,7 @@ std::string Rewriter::rowid_expr(const TableRef& ref, const std::string& qualifi
     }
     return s + ")";
   }
-  unsigned objid = ref.info ? ref.info->object_id : s_.object_id(ref.owner, ref.name);
+  unsigned objid = ref.info->object_id;
   return "ocilite_rowid(" + std::to_string(objid) + ", " + qualifier + "._rowid_)";
 }
 

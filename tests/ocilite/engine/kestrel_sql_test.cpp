@@ -75,6 +75,9 @@ TEST_F(KestrelSqlTest, GridQueries) {
   ASSERT_FALSE(r.error) << r.error.text;
   EXPECT_EQ(r.columns.front(), "ROWID");
   EXPECT_EQ(r.columns.size(), 8u);
+  r = run(*s, "select a.\"ENAME\", rowid \nfrom \"SCOTT\".\"EMP_V\" a \nwhere a.empno = 7369");
+  ASSERT_FALSE(r.error) << r.error.text;
+  EXPECT_EQ(r.rows, (Rows{{"SMITH", "<null>"}}));
   r = run(*s, "SELECT A.* FROM STAFF A");
   ASSERT_FALSE(r.error) << r.error.text;
   EXPECT_EQ(r.rows.size(), 2u);
