@@ -542,6 +542,34 @@ int CEditCtrl::FindNext(std::u16string_view pattern, bool forward, bool ignore_c
   return result;
 }
 
+int CEditCtrl::ReplaceSelMatch(std::u16string_view pattern, std::u16string_view replacement, bool ignore_case) {
+  std::unique_ptr<Regex> re = compile_regex(pattern, ignore_case ? kRegexIgnoreCase : 0);
+  if (!re) return -1;
+  const EditPos s = data_->GetSelStart();
+  const EditPos e = data_->GetSelEnd();
+  EditPos ms, me;
+  // The selection counts as a match only when the pattern matches exactly it.
+  const bool is_match = data_->HasSelection() && !data_->IsBoxSelect() && data_->Search(*re, s, true, &ms, &me) == 1 &&
+                        ms == s && me == e;
+  if (!is_match) {
+    FindNext(pattern, true, ignore_case);
+    return 0;
+  }
+  if (!EditAllowed()) return -1;
+  EditPos after;
+  if (data_->ReplaceOne(*re, s, e, replacement, false, &after) != 1) {
+    Beep();
+    return -1;
+  }
+  AfterEdit();
+  EditPos ns, ne;
+  if (data_->Search(*re, after, true, &ns, &ne) == 1) {
+    data_->SetSelection(ns, ne);
+    AfterCaretMove();
+  }
+  return 1;
+}
+
 int CEditCtrl::ReplaceAll(std::u16string_view pattern, std::u16string_view replacement, bool ignore_case,
                           bool in_selection) {
   std::unique_ptr<Regex> re = compile_regex(pattern, ignore_case ? kRegexIgnoreCase : 0);

@@ -149,6 +149,11 @@ class CEditCtrl : public QWidget {
   // Returns 1 found, 2 found after wrapping round the text, 0 no match,
   // -1 invalid pattern.
   int FindNext(std::u16string_view pattern, bool forward, bool ignore_case);
+  // Replaces the selection when it is a match of `pattern` (by the engine's
+  // rules, `replacement` a template such as "\\1"), then selects the next
+  // match. Returns 1 replaced, 0 the selection was no match (the next one
+  // is selected instead, when there is one), -1 invalid pattern or refused.
+  int ReplaceSelMatch(std::u16string_view pattern, std::u16string_view replacement, bool ignore_case);
   // Replaces every match (optionally inside the selection) as one undo
   // step; returns the count, or -1 when the pattern is invalid or the
   // replacement was refused (nothing changes then).

@@ -256,6 +256,19 @@ TEST_F(EditCtrlView, SearchAndReplaceAll) {
   EXPECT_EQ(ctrl_->GetText(), u"abc -bc\r\nabc -bc");
 }
 
+TEST_F(EditCtrlView, ReplaceTheSelectedMatchWithATemplate) {
+  ctrl_->SetText(u"a=1, b=2");
+  ctrl_->SetSel({0, 0}, {0, 0});
+  // No match selected yet: the first one is selected, nothing replaced.
+  EXPECT_EQ(ctrl_->ReplaceSelMatch(u"(\\w)=(\\d)", u"\\2=\\1", false), 0);
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelectedText(), u"a=1");
+  EXPECT_EQ(ctrl_->ReplaceSelMatch(u"(\\w)=(\\d)", u"\\2=\\1", false), 1);
+  EXPECT_EQ(ctrl_->GetText(), u"1=a, b=2");
+  EXPECT_EQ(ctrl_->GetEditData()->GetSelectedText(), u"b=2");
+  EXPECT_EQ(ctrl_->ReplaceSelMatch(u"(", u"x", false), -1);
+  EXPECT_EQ(ctrl_->GetText(), u"1=a, b=2");
+}
+
 TEST_F(EditCtrlView, HostCallsAndBadInput) {
   ctrl_->SetText(u"one\ntwo");
   EXPECT_EQ(ctrl_->GetEditData()->GetCaret(), (EditPos{1, 3}));  // at the end after loading
