@@ -96,6 +96,13 @@ std::unique_ptr<QWidget> MakePlain(const std::u16string& text, bool wrap) {
 }
 
 void BM_TypeLongLine_EditCtrl(benchmark::State& s) { TypeAtEnd(s, MakeEdit); }
+void BM_TypeLongLine_EditCtrlWrap(benchmark::State& s) {
+  TypeAtEnd(s, [](const std::u16string& t) {
+    auto w = MakeEdit(t);
+    static_cast<CEditCtrl*>(w.get())->SetWrap(true);
+    return w;
+  });
+}
 void BM_TypeLongLine_PlainTextEdit(benchmark::State& s) {
   TypeAtEnd(s, [](const std::u16string& t) { return MakePlain(t, false); });
 }
@@ -147,6 +154,7 @@ void BM_Scroll_PlainTextEdit(benchmark::State& s) {
 }  // namespace
 
 BENCHMARK(BM_TypeLongLine_EditCtrl)->Unit(benchmark::kMillisecond)->Iterations(100);
+BENCHMARK(BM_TypeLongLine_EditCtrlWrap)->Unit(benchmark::kMillisecond)->Iterations(100);
 BENCHMARK(BM_TypeLongLine_PlainTextEdit)->Unit(benchmark::kMillisecond)->Iterations(100);
 BENCHMARK(BM_TypeLongLine_PlainTextEditWrap)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_Scroll_EditCtrl)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(200);
