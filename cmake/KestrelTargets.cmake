@@ -27,7 +27,7 @@ function(kestrel_test name)
   target_link_libraries(${name}_tests PRIVATE GTest::gtest GTest::gmock GTest::gtest_main kestrel_test_support)
   gtest_discover_tests(${name}_tests
     DISCOVERY_TIMEOUT 120
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KESTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR};KESTREL_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # A core target that links Qt, directly or through another library, fails

@@ -1,0 +1,9 @@
+#include "app/area_hooks.h"
+
+#include "app/tern_app.h"
+
+namespace kestrel {
+
+void install_document_hooks(CTernApp&) {}
+
+}  // namespace kestrel
