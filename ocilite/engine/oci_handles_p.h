@@ -152,10 +152,27 @@ struct ParamListH;  // not used yet
 
 struct DescribeH : Handle {};
 
-// A LOB or BFILE locator; filled by the LOB interface of a later version.
+// A LOB or BFILE locator. A fetched locator holds the value as read (text
+// in UTF-8 for a CLOB, bytes for a BLOB, "BFILE:DIR/file" for a BFILE);
+// writing through a locator needs the row's address and comes later.
 struct LobH : Handle {
   bool is_file = false;
+  bool filled = false;
+  bool is_clob = false;
+  bool open = false;
+  ub1 csform = SQLCS_IMPLICIT;
+  std::string data;
+  std::shared_ptr<Catalog> catalog;  // for BFILE directories
+  // A polling read in progress (OCI_NEED_DATA answered).
+  bool reading = false;
+  size_t read_pos = 0, read_end = 0;
+  std::string client;  // CLOB text in the client character set while reading
+  unsigned generation = 0;
 };
+
+// Bumped by OCIBreak/OCIReset: a polling LOB read begun before starts afresh.
+unsigned lob_generation();
+void bump_lob_generation();
 
 // ---- registry of live handles: lets every call reject invalid ones ----
 void register_handle(Handle* h);

@@ -223,6 +223,7 @@ sword OCIBreak(void* hndlp, OCIError* errhp) {
   if (!server_of(hndlp) && !as<SvcCtxH>(hndlp, OCI_HTYPE_SVCCTX)) return OCI_INVALID_HANDLE;
   (void)errhp;
   if (Session* s = session_for_break(hndlp)) s->request_break();
+  bump_lob_generation();  // a polling LOB read is abandoned
   return OCI_SUCCESS;
 }
 
@@ -237,6 +238,7 @@ sword OCIReset(void* hndlp, OCIError* errhp) {
   }
   if (pending && pending->result.valid()) pending->result.wait();
   if (Session* s = session_for_break(hndlp)) s->clear_break();
+  bump_lob_generation();
   return OCI_SUCCESS;
 }
 

@@ -300,6 +300,25 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
       set_codes(d, i, 0, sizeof(void*), 0);
       return r;
     }
+    case SQLT_CLOB:
+    case SQLT_BLOB:
+    case SQLT_BFILEE: {
+      void* desc = nullptr;
+      std::memcpy(&desc, p, sizeof desc);
+      auto* lob = as<LobH>(desc, d.dty == SQLT_BFILEE ? OCI_DTYPE_FILE : OCI_DTYPE_LOB);
+      if (!lob) {
+        r.error = engine_error(ora::kInvalidLobLocator);
+        return r;
+      }
+      lob->filled = true;
+      lob->is_clob = d.dty == SQLT_CLOB;
+      lob->csform = col.type.charset_form == SQLCS_NCHAR ? SQLCS_NCHAR : SQLCS_IMPLICIT;
+      lob->data = v.kind == Value::Kind::blob || v.kind == Value::Kind::text ? v.s : value_as_text(v, col, s);
+      lob->catalog = s.catalog_shared();
+      lob->reading = false;
+      set_codes(d, i, 0, sizeof(void*), 0);
+      return r;
+    }
     default:
       r.error = OraError{3001, "ORA-03001: unimplemented feature: define data type " + std::to_string(d.dty)};
       return r;

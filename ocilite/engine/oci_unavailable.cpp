@@ -2,7 +2,7 @@
 // but whose features (LOB locators, BFILEs, object types, the OCI7 cursor
 // interface) this version of ocilite does not offer yet. Each fails cleanly
 // with ORA-03001 naming the call; none touches its output arguments
-// beyond the error record.
+// beyond the error record. (LOB reads are in oci_lob.cpp.)
 #include <cstring>
 
 #include "engine_error.h"
@@ -37,30 +37,13 @@ sword unavailable7(Cda_Def* cda) {
 extern "C" {
 
 // ---- LOBs and BFILEs ----
-sword OCILobRead(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*, ub4, void*, ub4, void*, OCICallbackLobRead, ub2, ub1) { return unavailable(e, "OCILobRead"); }
-sword OCILobRead2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8*, ub8*, ub8, void*, ub8, ub1, void*, OCICallbackLobRead2, ub2, ub1) { return unavailable(e, "OCILobRead2"); }
 sword OCILobWrite(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*, ub4, void*, ub4, ub1, void*, OCICallbackLobWrite, ub2, ub1) { return unavailable(e, "OCILobWrite"); }
 sword OCILobWrite2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8*, ub8*, ub8, void*, ub8, ub1, void*, OCICallbackLobWrite2, ub2, ub1) { return unavailable(e, "OCILobWrite2"); }
 sword OCILobTrim(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4) { return unavailable(e, "OCILobTrim"); }
 sword OCILobTrim2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8) { return unavailable(e, "OCILobTrim2"); }
-sword OCILobGetLength(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*) { return unavailable(e, "OCILobGetLength"); }
-sword OCILobGetLength2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8*) { return unavailable(e, "OCILobGetLength2"); }
-sword OCILobOpen(OCISvcCtx*, OCIError* e, OCILobLocator*, ub1) { return unavailable(e, "OCILobOpen"); }
-sword OCILobClose(OCISvcCtx*, OCIError* e, OCILobLocator*) { return unavailable(e, "OCILobClose"); }
-sword OCILobIsOpen(OCISvcCtx*, OCIError* e, OCILobLocator*, boolean*) { return unavailable(e, "OCILobIsOpen"); }
-sword OCILobLocatorAssign(OCISvcCtx*, OCIError* e, const OCILobLocator*, OCILobLocator**) { return unavailable(e, "OCILobLocatorAssign"); }
-sword OCILobAssign(OCIEnv*, OCIError* e, const OCILobLocator*, OCILobLocator**) { return unavailable(e, "OCILobAssign"); }
-sword OCILobIsTemporary(OCIEnv*, OCIError* e, OCILobLocator*, boolean*) { return unavailable(e, "OCILobIsTemporary"); }
 sword OCILobCreateTemporary(OCISvcCtx*, OCIError* e, OCILobLocator*, ub2, ub1, ub1, boolean, OCIDuration) { return unavailable(e, "OCILobCreateTemporary"); }
 sword OCILobFreeTemporary(OCISvcCtx*, OCIError* e, OCILobLocator*) { return unavailable(e, "OCILobFreeTemporary"); }
-sword OCILobCharSetForm(OCIEnv*, OCIError* e, const OCILobLocator*, ub1*) { return unavailable(e, "OCILobCharSetForm"); }
-sword OCILobCharSetId(OCIEnv*, OCIError* e, const OCILobLocator*, ub2*) { return unavailable(e, "OCILobCharSetId"); }
-sword OCILobFileGetName(OCIEnv*, OCIError* e, const OCILobLocator*, OraText*, ub2*, OraText*, ub2*) { return unavailable(e, "OCILobFileGetName"); }
 sword OCILobFileSetName(OCIEnv*, OCIError* e, OCILobLocator**, const OraText*, ub2, const OraText*, ub2) { return unavailable(e, "OCILobFileSetName"); }
-sword OCILobFileOpen(OCISvcCtx*, OCIError* e, OCILobLocator*, ub1) { return unavailable(e, "OCILobFileOpen"); }
-sword OCILobFileClose(OCISvcCtx*, OCIError* e, OCILobLocator*) { return unavailable(e, "OCILobFileClose"); }
-sword OCILobFileExists(OCISvcCtx*, OCIError* e, OCILobLocator*, boolean*) { return unavailable(e, "OCILobFileExists"); }
-sword OCILobGetChunkSize(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*) { return unavailable(e, "OCILobGetChunkSize"); }
 sword OCILobLoadFromFile(OCISvcCtx*, OCIError* e, OCILobLocator*, OCILobLocator*, ub4, ub4, ub4) { return unavailable(e, "OCILobLoadFromFile"); }
 
 // ---- describe, objects, collections ----

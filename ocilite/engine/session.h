@@ -59,6 +59,7 @@ class Session {
 
   sqlite3* db() const { return db_; }
   Catalog& catalog() const { return *catalog_; }
+  std::shared_ptr<Catalog> catalog_shared() const { return catalog_; }
   const std::string& user() const { return user_; }
   const std::string& current_schema() const { return schema_; }
   OraError set_current_schema(std::string_view schema);

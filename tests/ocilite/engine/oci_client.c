@@ -444,6 +444,74 @@ const char* check_client_charset(const char* db, int utf8) {
   return NULL;
 }
 
+const char* check_lob_reads(const char* db) {
+  client c;
+  if (login(&c, db, "SCOTT", "TIGER") != OCI_SUCCESS) return failf("login", &c);
+  if (run(&c, "create table docs (id number primary key, body clob, img blob)") != OCI_SUCCESS ||
+      run(&c, "insert into docs values (1, 'abcdefghijklmnopqrstuvwxyz', hextoraw('00FF10'))") != OCI_SUCCESS ||
+      run(&c, "insert into docs values (2, null, null)") != OCI_SUCCESS)
+    return failf("setup", &c);
+  OCIStmt* st = NULL;
+  const char* q = "select body, img from docs order by id";
+  OCIHandleAlloc(c.env, (void**)&st, OCI_HTYPE_STMT, 0, NULL);
+  OCIStmtPrepare(st, c.err, (const OraText*)q, (ub4)strlen(q), OCI_NTV_SYNTAX, OCI_DEFAULT);
+  if (OCIStmtExecute(c.svc, st, c.err, 0, 0, NULL, NULL, OCI_DEFAULT) != OCI_SUCCESS) return failf("execute", &c);
+  OCIParam* p = NULL;
+  ub2 type = 0;
+  OCIParamGet(st, OCI_HTYPE_STMT, c.err, (void**)&p, 1);
+  OCIAttrGet(p, OCI_DTYPE_PARAM, &type, NULL, OCI_ATTR_DATA_TYPE, c.err);
+  if (type != SQLT_CLOB) return failf("CLOB describes as 112", &c);
+  OCILobLocator* body[2] = {NULL, NULL};
+  OCILobLocator* img[2] = {NULL, NULL};
+  sb2 bind[2], iind[2];
+  for (int i = 0; i < 2; ++i) {
+    OCIDescriptorAlloc(c.env, (void**)&body[i], OCI_DTYPE_LOB, 0, NULL);
+    OCIDescriptorAlloc(c.env, (void**)&img[i], OCI_DTYPE_LOB, 0, NULL);
+  }
+  OCIDefine* d = NULL;
+  OCIDefineByPos(st, &d, c.err, 1, body, sizeof body[0], SQLT_CLOB, bind, NULL, NULL, OCI_DEFAULT);
+  OCIDefineByPos(st, &d, c.err, 2, img, sizeof img[0], SQLT_BLOB, iind, NULL, NULL, OCI_DEFAULT);
+  sword rc = OCIStmtFetch2(st, c.err, 2, OCI_FETCH_NEXT, 0, OCI_DEFAULT);
+  if (rc != OCI_SUCCESS) return failf("fetch locators", &c);
+  if (bind[0] != 0 || bind[1] != -1 || iind[1] != -1) return "NULL LOBs need indicator -1";
+  ub4 len = 0;
+  if (OCILobGetLength(c.svc, c.err, body[0], &len) != OCI_SUCCESS || len != 26) return failf("CLOB length", &c);
+  if (OCILobGetLength(c.svc, c.err, img[0], &len) != OCI_SUCCESS || len != 3) return failf("BLOB length", &c);
+  /* Polling read in pieces of 10 bytes. */
+  char text[64] = "", buf[10];
+  ub4 amt = 0;
+  int pieces = 0;
+  for (;;) {
+    rc = OCILobRead(c.svc, c.err, body[0], &amt, 1, buf, sizeof buf, NULL, NULL, 0, SQLCS_IMPLICIT);
+    if (rc != OCI_SUCCESS && rc != OCI_NEED_DATA) return failf("OCILobRead", &c);
+    strncat(text, buf, amt);
+    ++pieces;
+    if (rc == OCI_SUCCESS) break;
+  }
+  if (strcmp(text, "abcdefghijklmnopqrstuvwxyz") != 0 || pieces != 3) {
+    snprintf(g_msg, sizeof g_msg, "read '%s' in %d pieces", text, pieces);
+    return g_msg;
+  }
+  unsigned char bytes[8];
+  amt = 0;
+  if (OCILobRead(c.svc, c.err, img[0], &amt, 1, bytes, sizeof bytes, NULL, NULL, 0, 0) != OCI_SUCCESS || amt != 3 ||
+      bytes[0] != 0 || bytes[1] != 0xFF || bytes[2] != 0x10)
+    return failf("BLOB read", &c);
+  OCILobLocator* copy = NULL;
+  OCIDescriptorAlloc(c.env, (void**)&copy, OCI_DTYPE_LOB, 0, NULL);
+  OCIHandleFree(st, OCI_HTYPE_STMT);
+  if (OCILobLocatorAssign(c.svc, c.err, body[0], &copy) != OCI_SUCCESS ||
+      OCILobGetLength(c.svc, c.err, copy, &len) != OCI_SUCCESS || len != 26)
+    return failf("an assigned locator outlives its statement", &c);
+  for (int i = 0; i < 2; ++i) {
+    OCIDescriptorFree(body[i], OCI_DTYPE_LOB);
+    OCIDescriptorFree(img[i], OCI_DTYPE_LOB);
+  }
+  OCIDescriptorFree(copy, OCI_DTYPE_LOB);
+  logout(&c);
+  return NULL;
+}
+
 const char* check_invalid_handles_and_unavailable_calls(const char* db) {
   client c;
   if (login(&c, db, "SCOTT", "TIGER") != OCI_SUCCESS) return failf("login", &c);
@@ -454,8 +522,15 @@ const char* check_invalid_handles_and_unavailable_calls(const char* db) {
     return "a NULL handle must give OCI_INVALID_HANDLE";
   if (OCIHandleFree(c.err, OCI_HTYPE_STMT) != OCI_INVALID_HANDLE) return "freeing with the wrong type must fail";
   ub4 amount = 0;
-  if (OCILobGetLength(c.svc, c.err, NULL, &amount) != OCI_ERROR || last_code(&c) != 3001)
-    return failf("LOB calls answer ORA-03001 until LOBs are supported", &c);
+  if (OCILobGetLength(c.svc, c.err, NULL, &amount) != OCI_INVALID_HANDLE) return "a NULL locator is an invalid handle";
+  OCILobLocator* loc = NULL;
+  OCIDescriptorAlloc(c.env, (void**)&loc, OCI_DTYPE_LOB, 0, NULL);
+  char piece[4] = "abc";
+  amount = 3;
+  if (OCILobWrite(c.svc, c.err, loc, &amount, 1, piece, 3, OCI_ONE_PIECE, NULL, NULL, 0, SQLCS_IMPLICIT) != OCI_ERROR ||
+      last_code(&c) != 3001)
+    return failf("LOB writes answer ORA-03001 until they are supported", &c);
+  OCIDescriptorFree(loc, OCI_DTYPE_LOB);
   if (run(&c, "select * from no_such_table") != OCI_ERROR || last_code(&c) != 942) return failf("ORA-00942", &c);
   ub2 offset = 0;
   OCIAttrGet(c.err, OCI_HTYPE_ERROR, &offset, NULL, OCI_ATTR_PARSE_ERROR_OFFSET, c.err);

@@ -17,6 +17,7 @@ const char* check_savepoints(const char* db);
 const char* check_two_session_locking(const char* db);
 const char* check_break_long_query(const char* db);
 const char* check_client_charset(const char* db, int utf8);
+const char* check_lob_reads(const char* db);
 const char* check_invalid_handles_and_unavailable_calls(const char* db);
 
 #ifdef __cplusplus

@@ -45,6 +45,7 @@ TEST_F(OciClientTest, Utf8Client) {
   CHECK_CLIENT(check_client_charset(db.c_str(), 1));
   unsetenv("NLS_LANG");
 }
+TEST_F(OciClientTest, LobReads) { CHECK_CLIENT(check_lob_reads(db.c_str())); }
 TEST_F(OciClientTest, InvalidHandlesAndUnavailableCalls) { CHECK_CLIENT(check_invalid_handles_and_unavailable_calls(db.c_str())); }
 
 }  // namespace

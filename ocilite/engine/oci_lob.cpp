@@ -1,0 +1,323 @@
+// LOB and BFILE locators for reading: length, piecewise and callback reads,
+// character set facts, assignment, open/close and BFILE names. Writing
+// through a locator (OCILobWrite, OCILobTrim) is not offered yet.
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+
+#include "engine_error.h"
+#include "oci_handles_p.h"
+
+namespace ocilite {
+namespace {
+std::atomic<unsigned> g_generation{0};
+}
+unsigned lob_generation() { return g_generation.load(); }
+void bump_lob_generation() { ++g_generation; }
+}  // namespace ocilite
+
+using namespace ocilite;
+
+namespace {
+
+LobH* lob_of(const void* p) {
+  if (auto* l = as<LobH>(p, OCI_DTYPE_LOB)) return l;
+  return as<LobH>(p, OCI_DTYPE_FILE);
+}
+
+// "BFILE:DIR/file" -> directory alias and file name.
+bool bfile_parts(const LobH& l, std::string& dir, std::string& file) {
+  if (l.data.rfind("BFILE:", 0) != 0) return false;
+  size_t slash = l.data.find('/', 6);
+  if (slash == std::string::npos) return false;
+  dir = l.data.substr(6, slash - 6);
+  file = l.data.substr(slash + 1);
+  return true;
+}
+
+OraError bfile_contents(const LobH& l, std::string& out) {
+  std::string dir, file;
+  if (!bfile_parts(l, dir, file) || !l.catalog) return engine_error(ora::kInvalidLobLocator);
+  auto path = l.catalog->directory_path(dir);
+  if (!path) return OraError{22285, "ORA-22285: non-existent directory or file for FILEOPEN operation"};
+  std::ifstream in(*path / file, std::ios::binary);
+  if (!in) return OraError{22288, "ORA-22288: file or LOB operation FILEOPEN failed\nNo such file or directory"};
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return {};
+}
+
+size_t utf8_chars(std::string_view s) {
+  size_t n = 0;
+  for (unsigned char c : s)
+    if ((c & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+// Length in bytes of the client character at `p` (UTF-8 or CP932).
+size_t char_len(const CharsetInfo& cs, const std::string& s, size_t p) {
+  unsigned char c = static_cast<unsigned char>(s[p]);
+  if (cs.is_utf8()) return c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+  return ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+}
+
+sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offset, void* bufp, ub8 bufl,
+               ub8& done, void* ctxp, OCICallbackLobRead cb) {
+  if (!l->filled) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  if (!bufp || bufl == 0) return record_error(err, OraError{24801, "ORA-24801: illegal parameter value in OCI lob function"});
+  if (!l->reading || l->generation != lob_generation()) {
+    // A new read: the whole value in client form, from the (1-based) offset.
+    std::string bytes;
+    if (l->is_file) {
+      if (OraError e = bfile_contents(*l, bytes)) return record_error(err, e);
+    } else {
+      bytes = l->is_clob ? utf8_to_client(cs, l->data) : l->data;
+    }
+    l->client = std::move(bytes);
+    size_t start = 0;
+    if (offset < 1) offset = 1;
+    if (l->is_clob) {
+      for (ub8 k = 1; k < offset && start < l->client.size(); ++k) start += char_len(cs, l->client, start);
+    } else {
+      start = static_cast<size_t>(std::min<ub8>(offset - 1, l->client.size()));
+    }
+    size_t end = l->client.size();
+    if (amount > 0 && amount < (ub8{1} << 30)) {
+      size_t e = start;
+      if (l->is_clob) {
+        for (ub8 k = 0; k < amount && e < end; ++k) e += char_len(cs, l->client, e);
+      } else {
+        e = static_cast<size_t>(std::min<ub8>(start + amount, end));
+      }
+      end = e;
+    }
+    l->read_pos = start;
+    l->read_end = end;
+    l->reading = true;
+    l->generation = lob_generation();
+  }
+  for (;;) {
+    size_t left = l->read_end - l->read_pos;
+    size_t n = static_cast<size_t>(std::min<ub8>(left, bufl));
+    if (l->is_clob && n < left) {
+      // Never split a character between pieces.
+      size_t k = 0;
+      while (k < n) {
+        size_t cl = char_len(cs, l->client, l->read_pos + k);
+        if (k + cl > n) break;
+        k += cl;
+      }
+      n = k == 0 ? n : k;
+    }
+    std::memcpy(bufp, l->client.data() + l->read_pos, n);
+    if (n < bufl && l->is_clob) static_cast<char*>(bufp)[n] = 0;
+    l->read_pos += n;
+    done = n;
+    bool last = l->read_pos >= l->read_end;
+    if (cb) {
+      ub1 piece = last ? OCI_LAST_PIECE : OCI_NEXT_PIECE;
+      if (cb(ctxp, bufp, static_cast<ub4>(n), piece) != OCI_CONTINUE || last) {
+        l->reading = false;
+        return OCI_SUCCESS;
+      }
+      continue;
+    }
+    if (last) {
+      l->reading = false;
+      return OCI_SUCCESS;
+    }
+    return OCI_NEED_DATA;
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset, void* bufp, ub4 bufl,
+                 void* ctxp, OCICallbackLobRead cbfp, ub2, ub1) {
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!svc || !err || !l || !amtp) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  ub8 done = 0;
+  sword rc = lob_read(err, l, svc->env->charset, *amtp, offset, bufp, bufl, done, ctxp, cbfp);
+  if (rc == OCI_SUCCESS || rc == OCI_NEED_DATA) *amtp = static_cast<ub4>(done);
+  return rc;
+}
+
+sword OCILobRead2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub8* byte_amtp, ub8* char_amtp, ub8 offset,
+                  void* bufp, ub8 bufl, ub1, void* ctxp, OCICallbackLobRead2 cbfp, ub2, ub1) {
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!svc || !err || !l) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  if (cbfp) return record_error(err, OraError{3001, "ORA-03001: unimplemented feature: OCILobRead2 with a callback"});
+  ub8 amount = l->is_clob ? (char_amtp ? *char_amtp : 0) : (byte_amtp ? *byte_amtp : 0);
+  ub8 done = 0;
+  sword rc = lob_read(err, l, svc->env->charset, amount, offset, bufp, bufl, done, ctxp, nullptr);
+  if (rc == OCI_SUCCESS || rc == OCI_NEED_DATA) {
+    if (byte_amtp) *byte_amtp = done;
+    if (char_amtp) *char_amtp = l->is_clob ? utf8_chars(client_to_utf8(svc->env->charset, std::string_view(static_cast<char*>(bufp), done))) : done;
+  }
+  return rc;
+}
+
+sword OCILobGetLength2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub8* lenp) {
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!svc || !err || !l || !lenp) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  if (!l->filled) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  if (l->is_file) {
+    std::string bytes;
+    if (OraError e = bfile_contents(*l, bytes)) return record_error(err, e);
+    *lenp = bytes.size();
+  } else {
+    *lenp = l->is_clob ? utf8_chars(l->data) : l->data.size();
+  }
+  return OCI_SUCCESS;
+}
+
+sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* lenp) {
+  if (!lenp) return OCI_INVALID_HANDLE;
+  ub8 len = 0;
+  sword rc = OCILobGetLength2(svchp, errhp, locp, &len);
+  if (rc == OCI_SUCCESS) *lenp = static_cast<ub4>(len);
+  return rc;
+}
+
+sword OCILobOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub1) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  if (!l->filled) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  if (l->is_file) {
+    std::string bytes;
+    if (OraError e = bfile_contents(*l, bytes)) return record_error(err, e);
+  }
+  l->open = true;
+  return OCI_SUCCESS;
+}
+
+sword OCILobClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  l->open = false;
+  l->reading = false;
+  return OCI_SUCCESS;
+}
+
+sword OCILobIsOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, boolean* flag) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l || !flag) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  *flag = l->open ? TRUE : FALSE;
+  return OCI_SUCCESS;
+}
+
+sword OCILobFileOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, ub1 mode) {
+  return OCILobOpen(svchp, errhp, filep, mode);
+}
+
+sword OCILobFileClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep) { return OCILobClose(svchp, errhp, filep); }
+
+sword OCILobFileExists(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, boolean* flag) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  auto* l = as<LobH>(filep, OCI_DTYPE_FILE);
+  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l || !flag) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  std::string bytes;
+  *flag = bfile_contents(*l, bytes) ? FALSE : TRUE;
+  return OCI_SUCCESS;
+}
+
+static sword assign(OCIError* errhp, const OCILobLocator* src, OCILobLocator** dstpp) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* s = lob_of(src);
+  if (!err || !s || !dstpp) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  LobH* d = *dstpp ? lob_of(*dstpp) : nullptr;
+  if (!d) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  d->is_file = s->is_file;
+  d->filled = s->filled;
+  d->is_clob = s->is_clob;
+  d->csform = s->csform;
+  d->data = s->data;
+  d->catalog = s->catalog;
+  d->reading = false;
+  d->open = false;
+  return OCI_SUCCESS;
+}
+
+sword OCILobLocatorAssign(OCISvcCtx* svchp, OCIError* errhp, const OCILobLocator* src, OCILobLocator** dstpp) {
+  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX)) return OCI_INVALID_HANDLE;
+  return assign(errhp, src, dstpp);
+}
+
+sword OCILobAssign(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* src, OCILobLocator** dstpp) {
+  if (!as<EnvH>(envhp, OCI_HTYPE_ENV)) return OCI_INVALID_HANDLE;
+  return assign(errhp, src, dstpp);
+}
+
+sword OCILobIsTemporary(OCIEnv* envhp, OCIError* errhp, OCILobLocator* locp, boolean* is_temporary) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!as<EnvH>(envhp, OCI_HTYPE_ENV) || !err || !lob_of(locp) || !is_temporary) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  *is_temporary = FALSE;
+  return OCI_SUCCESS;
+}
+
+sword OCILobCharSetForm(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub1* csfrm) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!as<EnvH>(envhp, OCI_HTYPE_ENV) || !err || !l || !csfrm) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  *csfrm = l->is_clob ? l->csform : 0;
+  return OCI_SUCCESS;
+}
+
+sword OCILobCharSetId(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub2* csid) {
+  auto* env = as<EnvH>(envhp, OCI_HTYPE_ENV);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!env || !err || !l || !csid) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  *csid = l->is_clob ? (l->csform == SQLCS_NCHAR ? 2000 : 873) : 0;
+  return OCI_SUCCESS;
+}
+
+sword OCILobFileGetName(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* filep, OraText* dir_alias, ub2* d_length,
+                        OraText* filename, ub2* f_length) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  auto* l = as<LobH>(filep, OCI_DTYPE_FILE);
+  if (!as<EnvH>(envhp, OCI_HTYPE_ENV) || !err || !l || !d_length || !f_length) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  std::string dir, file;
+  if (!bfile_parts(*l, dir, file)) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  if (dir.size() > *d_length || file.size() > *f_length)
+    return record_error(err, OraError{22289, "ORA-22289: cannot perform FILEGETNAME operation on an unopened file or LOB"});
+  if (dir_alias) std::memcpy(dir_alias, dir.data(), dir.size());
+  if (filename) std::memcpy(filename, file.data(), file.size());
+  *d_length = static_cast<ub2>(dir.size());
+  *f_length = static_cast<ub2>(file.size());
+  return OCI_SUCCESS;
+}
+
+sword OCILobGetChunkSize(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* chunksizep) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !lob_of(locp) || !chunksizep) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  *chunksizep = 8132;
+  return OCI_SUCCESS;
+}
+
+}  // extern "C"
