@@ -1,22 +1,20 @@
-// Update hints the document and the application send to the view, with the
-// view's action for each.
+// Update hints the document sends to the view, with the view's action for
+// each. The hints the application sends (font, calculation type, settings,
+// change of connection) are in app_ids.h.
 #pragma once
 
 #include <cstdint>
+
+#include "app/app_ids.h"
 
 namespace kestrel::hint {
 
 inline constexpr int32_t kGridDataChanged = 115;   // refresh the cell-data dialog, else redraw
 inline constexpr int32_t kSplitterLayout = 202;    // set header flags for the pane position
 inline constexpr int32_t kLobChanged = 203;        // redraw from the active grid data
-inline constexpr int32_t kFontChanged = 1001;      // give the grid the new font
 inline constexpr int32_t kSaveFailed = 1002;       // arg: packed failing cell (see PackCell)
 inline constexpr int32_t kCommitCellEdit = 1003;   // commit the open cell editor
 inline constexpr int32_t kLoaded = 1004;           // arg: layout-reset flag
-inline constexpr int32_t kCalcTypeChanged = 1008;  // recompute the calculation pane
-inline constexpr int32_t kSettingsChanged = 1010;  // apply settings and colours
-inline constexpr int32_t kConnectionClear = 1020;  // clear the document without asking
-inline constexpr int32_t kConnectionOwner = 1021;  // owner becomes the new current user
 inline constexpr int32_t kSwapChanged = 1401;      // transposed style, active data, calc, settings
 inline constexpr int32_t kFilterOpen = 1403;       // open the search dialog in filter mode
 inline constexpr int32_t kFilterClear = 1404;      // remove the filter
