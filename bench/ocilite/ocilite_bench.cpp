@@ -59,6 +59,7 @@ struct Session {
   }
   ~Session() {
     OCILogoff(svc, err);
+    OCIHandleFree(err, OCI_HTYPE_ERROR);
     OCIHandleFree(env, OCI_HTYPE_ENV);
   }
   [[noreturn]] void fail(const char* what) {
@@ -200,11 +201,12 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   const Db& d = db();
-  std::printf("\n1,000,000 rows x 8 columns, best of 3 runs each:\n"
-              "  wall: ocilite %.3f s (400-row array fetch), sqlite3 shell %.3f s, ratio %.2fx (goal <= 1.5x)\n"
-              "  cpu:  ocilite %.3f s, sqlite3 shell %.3f s, ratio %.2fx\n",
-              d.ocilite_seconds, d.shell_seconds, d.ocilite_seconds / d.shell_seconds, d.ocilite_cpu, d.shell_cpu,
-              d.ocilite_cpu / d.shell_cpu);
+  std::printf(
+      "\n1,000,000 rows x 8 columns, best of 3 runs each:\n"
+      "  wall: ocilite %.3f s (400-row array fetch), sqlite3 shell %.3f s, ratio %.2fx (goal <= 1.5x)\n"
+      "  cpu:  ocilite %.3f s, sqlite3 shell %.3f s, ratio %.2fx\n",
+      d.ocilite_seconds, d.shell_seconds, d.ocilite_seconds / d.shell_seconds, d.ocilite_cpu, d.shell_cpu,
+      d.ocilite_cpu / d.shell_cpu);
   fs::remove_all(d.folder);
   return 0;
 }

@@ -134,7 +134,12 @@ struct OciConsole::Handles {
       OCISessionEnd(svc, err, session, OCI_DEFAULT);
     }
     if (attached) OCIServerDetach(server, err, OCI_DEFAULT);
-    if (env) OCIHandleFree(env, OCI_HTYPE_ENV);  // frees the child handles too
+    // Children first, then the environment.
+    if (session) OCIHandleFree(session, OCI_HTYPE_SESSION);
+    if (svc) OCIHandleFree(svc, OCI_HTYPE_SVCCTX);
+    if (server) OCIHandleFree(server, OCI_HTYPE_SERVER);
+    if (err) OCIHandleFree(err, OCI_HTYPE_ERROR);
+    if (env) OCIHandleFree(env, OCI_HTYPE_ENV);
   }
 };
 
