@@ -1,0 +1,208 @@
+#include "griddata/ora_grid_save.h"
+
+#include <string>
+#include <vector>
+
+#include "griddata/ora_grid_data.h"
+#include "oci/oci_codes.h"
+#include "oci/oci_session.h"
+#include "platform/format.h"
+
+using namespace kestrel;
+
+namespace {
+
+constexpr char16_t kSavepointSql[] = u"savepoint tern_p1";
+constexpr char16_t kRollbackSql[] = u"rollback to tern_p1";
+
+// One statement executed over arrays of values: slots are filled row by
+// row and executed when full and at the end.
+class ArrayDml {
+ public:
+  ArrayDml(OciSession* s, std::u16string sql, int32_t binds, const char16_t* op, int32_t per_array, CancelFlag* cancel)
+      : s_(s), sql_(std::move(sql)), values_(static_cast<std::size_t>(binds)), op_(op), per_array_(per_array),
+        cancel_(cancel) {}
+
+  // Adds one slot for grid row `row` (values in bind order); executes when full.
+  int add(int32_t row, const std::vector<std::u16string>& slot, CellPoint* err, OciMsgBuf msg) {
+    for (std::size_t i = 0; i < values_.size(); ++i) values_[i].push_back(slot[i]);
+    rows_.push_back(row);
+    return static_cast<int32_t>(rows_.size()) >= per_array_ ? flush(err, msg) : kOciOk;
+  }
+
+  int flush(CellPoint* err, OciMsgBuf msg) {
+    if (rows_.empty()) return kOciOk;
+    OciCursor c;
+    char16_t oracle[2048] = {};
+    int rc = oci_cre_cursor(s_, &c, sql_, OciMsgBuf(oracle));
+    for (std::size_t i = 0; rc == kOciOk && i < values_.size(); ++i)
+      rc = oci_bind_string_array(s_, &c, ":X" + std::to_string(i), values_[i], OciMsgBuf(oracle));
+    if (rc == kOciOk)
+      rc = oci_exec_non_block_cursor(s_, &c, cancel_, OciMsgBuf(oracle), static_cast<uint32_t>(rows_.size()));
+    if (rc != kOciOk) {
+      // The first row that failed is the one after those processed.
+      const auto done = static_cast<std::size_t>(c.cda.rpc);
+      err->row = done < rows_.size() ? rows_[done] : -1;
+      err->col = -1;
+      std::u16string_view text(oracle);
+      if (rc == kOciCancelled) {
+        msg.set(text);
+      } else {
+        if (!text.empty() && text[0] == u'[') {
+          if (auto close = text.find(u']'); close != std::u16string_view::npos) text.remove_prefix(close + 1);
+        }
+        msg.set(format(u"%s error\n%s", {std::u16string(op_), std::u16string(text)}));
+      }
+    }
+    oci_del_cursor(s_, &c);
+    for (auto& v : values_) v.clear();
+    rows_.clear();
+    return rc;
+  }
+
+ private:
+  OciSession* s_;
+  std::u16string sql_;
+  std::vector<std::vector<std::u16string>> values_;
+  std::vector<int32_t> rows_;
+  const char16_t* op_;
+  int32_t per_array_;
+  CancelFlag* cancel_;
+};
+
+std::u16string Quoted(std::u16string_view name) { return u"\"" + std::u16string(name) + u"\""; }
+
+std::u16string KeyClause(const std::vector<std::u16string>& keys, int first_bind) {
+  std::u16string out;
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    out += format(u"%s \"%s\" = :X%d \n", {i == 0 ? u"where" : u"and", keys[i], first_bind + static_cast<int>(i)});
+  return out;
+}
+
+class Saver {
+ public:
+  Saver(CEditableOraGridData* g, OciSession* s, CellPoint* err, OciMsgBuf msg, CancelFlag* cancel)
+      : g_(g), s_(s), err_(err), msg_(msg), cancel_(cancel),
+        table_(format(u"\"%s\".\"%s\"", {g->GetOwnerName(), g->GetTableName()})) {
+    const OciDataset* ds = g->GetDataset();
+    const int32_t first = g->GetRowidCol();
+    for (std::size_t k = 0; k < g->GetKeyColNames().size(); ++k)
+      key_cols_.push_back(g->GetKeyColNames().size() == 1 ? first : first + 1 + static_cast<int32_t>(k));
+    (void)ds;
+  }
+
+  std::vector<std::u16string> KeyValues(int32_t row) const {
+    std::vector<std::u16string> v;
+    for (int32_t c : key_cols_) v.emplace_back(g_->GetFetchedData(row, c));
+    return v;
+  }
+
+  int Deletes() {
+    ArrayDml dml(s_, u"delete from " + table_ + u" \n" + KeyClause(g_->GetKeyColNames(), 0),
+                 static_cast<int32_t>(key_cols_.size()), u"delete", kSaveRowsPerArray, cancel_);
+    for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+      if (!g_->IsDeleteRow(r) || g_->IsInsertRow(r)) continue;
+      ++counts.deleted;
+      if (int rc = dml.add(r, KeyValues(r), err_, msg_); rc != kOciOk) return rc;
+    }
+    return dml.flush(err_, msg_);
+  }
+
+  int Updates() {
+    for (int32_t col = 0; col < g_->GetColCnt(); ++col) {
+      ArrayDml dml(s_,
+                   format(u"update %s \nset \"%s\" = :X0 \n", {table_, g_->GetColName(col)}) +
+                       KeyClause(g_->GetKeyColNames(), 1),
+                   static_cast<int32_t>(key_cols_.size()) + 1, u"update", kSaveRowsPerArray, cancel_);
+      for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+        if (!g_->IsUpdateRow(r) || !g_->IsUpdateCell(r, col)) continue;
+        std::vector<std::u16string> slot{std::u16string(g_->GetData(r, col))};
+        for (auto& k : KeyValues(r)) slot.push_back(std::move(k));
+        if (int rc = dml.add(r, slot, err_, msg_); rc != kOciOk) {
+          if (err_->row >= 0) err_->col = col;
+          return rc;
+        }
+      }
+      if (int rc = dml.flush(err_, msg_); rc != kOciOk) {
+        if (err_->row >= 0) err_->col = col;
+        return rc;
+      }
+    }
+    for (int32_t r = 0; r < g_->GetRowCnt(); ++r)
+      if (g_->IsUpdateRow(r)) ++counts.updated;
+    return kOciOk;
+  }
+
+  int Inserts() {
+    std::vector<int32_t> cols;
+    std::u16string names, binds;
+    for (int32_t c = 0; c < g_->GetColCnt(); ++c) {
+      if (!(g_->GetColFlags(c) & kColInsertable)) continue;
+      if (!cols.empty()) {
+        names += u", ";
+        binds += u", ";
+      }
+      names += Quoted(g_->GetColName(c));
+      binds += format(u":X%d", {static_cast<int>(cols.size())});
+      cols.push_back(c);
+    }
+    if (cols.empty()) return kOciOk;
+    ArrayDml dml(s_, format(u"insert into %s (%s) \nvalues (%s)", {table_, names, binds}),
+                 static_cast<int32_t>(cols.size()), u"insert", kSaveRowsPerArray, cancel_);
+    std::vector<std::u16string> slot(cols.size());
+    for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+      if (!g_->IsInsertRow(r) || g_->IsDeleteRow(r)) continue;
+      for (std::size_t i = 0; i < cols.size(); ++i) slot[i].assign(g_->GetData(r, cols[i]));
+      ++counts.inserted;
+      if (int rc = dml.add(r, slot, err_, msg_); rc != kOciOk) return rc;
+    }
+    return dml.flush(err_, msg_);
+  }
+
+  OraSaveCounts counts;
+
+ private:
+  CEditableOraGridData* g_;
+  OciSession* s_;
+  CellPoint* err_;
+  OciMsgBuf msg_;
+  CancelFlag* cancel_;
+  std::u16string table_;
+  std::vector<int32_t> key_cols_;
+};
+
+}  // namespace
+
+int oci_save_grid_data(CEditableOraGridData* grid, OciSession* s, CellPoint* err, OciMsgBuf msg, CancelFlag* cancel,
+                       OraSaveCounts* counts) {
+  CellPoint none;
+  if (!err) err = &none;
+  *err = CellPoint{};
+  if (!grid->HasRowidCol()) {
+    msg.set(u"項目が存在しません(項目名:ROWID)\n");
+    return kOciNoSuchColumn;
+  }
+  int rc = oci_execute_sql(s, kSavepointSql, msg);
+  if (rc != kOciOk) return rc;
+  Saver saver(grid, s, err, msg, cancel);
+  rc = saver.Deletes();
+  if (rc == kOciOk) rc = saver.Updates();
+  if (rc == kOciOk) rc = saver.Inserts();
+  if (rc == kOciOk && cancel && cancel->load() == 1) {
+    msg.set(u"キャンセルしました\n");
+    rc = kOciCancelled;
+  }
+  if (rc == kOciOk) rc = oci_ora_commit(s, msg);
+  if (rc != kOciOk) {
+    char16_t ignored[512] = {};
+    if (oci_execute_sql(s, kRollbackSql, OciMsgBuf(ignored)) != kOciOk) {
+      msg.set(u"fatal error: rollback to tern_p1");
+      return kOciInternal;
+    }
+    return rc;
+  }
+  if (counts) *counts = saver.counts;
+  msg.set(format(u"編集結果を保存しました。\n    delete: %d\n    insert %d\n    update %d",
+                 {saver.counts.deleted, saver.counts.inserted, saver.counts.updated}));
+  return kOciOk;
+}

@@ -1,0 +1,167 @@
+// Saving grid edits to a fresh stand-in database; a second session reads the
+// table back to see what was committed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "../oci/oci_test_support.h"
+#include "griddata/ora_grid_data.h"
+#include "griddata/ora_grid_save.h"
+#include "oci/oci_codes.h"
+#include "oci/oci_cursor.h"
+#include "oci/oci_session.h"
+#include "platform/format.h"
+#include "platform/utf16.h"
+
+namespace kestrel {
+namespace {
+
+using testing::TempDir;
+
+std::string shell_quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) {
+    if (c == '\'') out += "'\\''";
+    else out += c;
+  }
+  return out + "'";
+}
+
+class OraGridSaveTest : public testing::OciProcessTest {
+ protected:
+  void SetUp() override {
+    testing::OciProcessTest::SetUp();
+    if (testing::ocilite_library().empty() || testing::ocilite_tool().empty())
+      GTEST_SKIP() << "the stand-in client library or its tool is not built";
+    db_ = tmp_.path() / "db";
+    ASSERT_TRUE(tool("create " + shell_quote(db_.string())));
+    ASSERT_TRUE(tool("user add " + shell_quote(db_.string()) + " SCOTT TIGER"));
+    setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
+    ASSERT_EQ(oci_load_library_file(testing::ocilite_library(), nullptr), kOciOk);
+    session_ = login();
+    ASSERT_NE(session_, nullptr);
+    exec(u"create table t (id number(5) primary key, name varchar2(10), n number(5))");
+    OciCursor c;
+    std::vector<std::u16string> ids, names;
+    for (int i = 1; i <= 130; ++i) {
+      ids.push_back(to_u16(i));
+      names.push_back(format(u"n%d", {i}));
+    }
+    ASSERT_EQ(oci_cre_cursor(session_, &c, u"insert into t (id, name) values (:X0, :X1)", OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X0", ids, OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X1", names, OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_exec_non_block_cursor(session_, &c, nullptr, OciMsgBuf(msg_), 130), kOciOk) << message();
+    oci_del_cursor(session_, &c);
+    ASSERT_EQ(oci_ora_commit(session_, OciMsgBuf(msg_)), kOciOk);
+    load();
+  }
+  void TearDown() override {
+    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
+    ds_.clear();
+    if (session_) oci_ora_logout(&session_);
+    testing::OciProcessTest::TearDown();
+  }
+  OciSession* login() {
+    OciSession* s = nullptr;
+    EXPECT_EQ(oci_login2(&s, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal, OciMsgBuf(msg_),
+                         nullptr),
+              kOciOk)
+        << message();
+    return s;
+  }
+  bool tool(const std::string& args) {
+    std::string cmd = shell_quote(testing::ocilite_tool().string()) + " " + args + " > " +
+                      shell_quote((tmp_.path() / "tool.log").string()) + " 2>&1";
+    return std::system(cmd.c_str()) == 0;
+  }
+  void exec(std::u16string_view sql) {
+    ASSERT_EQ(oci_execute_sql(session_, sql, OciMsgBuf(msg_)), kOciOk) << message();
+  }
+  void load() {
+    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
+    ds_.clear();
+    ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select t.*, rowid from t order by id", 100, OciMsgBuf(msg_)),
+              kOciOk)
+        << message();
+    ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"T", 0, false), 0);
+  }
+  // The table as another session sees it: "id:name:n" per row.
+  std::vector<std::string> committed() {
+    OciSession* other = login();
+    OciDataset ds;
+    EXPECT_EQ(oci_cre_sel_cursor(other, &ds, u"select id, name, n from t order by id", 100, OciMsgBuf(msg_)), kOciOk);
+    std::vector<std::string> rows;
+    for (int32_t r = 0; r < ds.row_count; ++r)
+      rows.push_back(utf16_to_utf8(std::u16string(ds.text_view(r, 0)) + u":" + std::u16string(ds.text_view(r, 1)) +
+                                   u":" + std::u16string(ds.text_view(r, 2))));
+    ds.clear();
+    oci_ora_logout(&other);
+    return rows;
+  }
+  std::string message() const { return utf16_to_utf8(msg_); }
+
+  TempDir tmp_;
+  std::filesystem::path db_;
+  OciSession* session_ = nullptr;
+  char16_t msg_[2048] = {};
+  OciDataset ds_;
+  CEditableOraGridData grid_;
+};
+
+TEST_F(OraGridSaveTest, NoEditsCommitsAndReportsZeros) {
+  CellPoint err;
+  ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(std::u16string(msg_), u"編集結果を保存しました。\n    delete: 0\n    insert 0\n    update 0");
+  EXPECT_EQ(err, CellPoint{});
+}
+
+TEST_F(OraGridSaveTest, DeletesUpdatesAndInsertsAreCommitted) {
+  // 120 deletes run as arrays of 50, 50 and 20.
+  ASSERT_GE(grid_.DeleteRows(10, 129), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 1, u"it's"), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 2, u"7"), 0);
+  ASSERT_EQ(grid_.UpdateData(1, 1, u""), 0);  // empty is written as NULL
+  ASSERT_GE(grid_.InsertRows(1, 1), 0);  // the new row is row 2
+  ASSERT_EQ(grid_.UpdateData(2, 0, u"500"), 0);
+  ASSERT_EQ(grid_.UpdateData(2, 1, u"𠮷野"), 0);
+  CellPoint err;
+  OraSaveCounts counts;
+  ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_), nullptr, &counts), kOciOk) << message();
+  EXPECT_EQ(std::u16string(msg_), u"編集結果を保存しました。\n    delete: 120\n    insert 1\n    update 2");
+  std::vector<std::string> rows = committed();
+  ASSERT_EQ(rows.size(), 11u);
+  EXPECT_EQ(rows[0], "1:it's:7");
+  EXPECT_EQ(rows[1], "2::");
+  EXPECT_EQ(rows[2], "3:n3:");
+  EXPECT_EQ(rows[9], "10:n10:");
+  EXPECT_EQ(rows[10], "500:𠮷野:");
+}
+
+TEST_F(OraGridSaveTest, UniqueViolationRollsBackAndNamesTheRow) {
+  ASSERT_EQ(grid_.UpdateData(0, 1, u"changed"), 0);
+  ASSERT_GE(grid_.InsertRows(129, 3), 0);
+  ASSERT_EQ(grid_.UpdateData(130, 0, u"900"), 0);
+  ASSERT_EQ(grid_.UpdateData(131, 0, u"901"), 0);
+  ASSERT_EQ(grid_.UpdateData(132, 0, u"5"), 0);  // the 3rd array row collides with id 5
+  CellPoint err;
+  const int rc = oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_));
+  EXPECT_EQ(rc, kOciOracleError) << message();
+  EXPECT_EQ(err.row, 132);
+  EXPECT_EQ(err.col, -1);
+  EXPECT_EQ(message().rfind("insert error\n", 0), 0u) << message();
+  EXPECT_NE(message().find("ORA-00001"), std::string::npos) << message();
+  // Nothing reached the table, the edits are still in the grid.
+  std::vector<std::string> rows = committed();
+  ASSERT_EQ(rows.size(), 130u);
+  EXPECT_EQ(rows[0], "1:n1:");
+  EXPECT_EQ(grid_.GetData(0, 1), u"changed");
+  EXPECT_TRUE(grid_.IsInsertRow(132));
+  // Fixed, the same save goes through on the same session.
+  ASSERT_EQ(grid_.UpdateData(132, 0, u"902"), 0);
+  ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(committed().size(), 133u);
+}
+
+}  // namespace
+}  // namespace kestrel
