@@ -29,7 +29,9 @@ bool AskYesNo(std::u16string_view text, uint32_t icon) {
 }  // namespace
 
 CTernDoc::CTernDoc(DocumentServices services, std::unique_ptr<CEditableGridData> data)
-    : services_(std::move(services)), data_(std::move(data)) {}
+    : services_(std::move(services)), data_(std::move(data)) {
+  swap_view_.InitSwapView(data_.get());
+}
 
 CTernDoc::~CTernDoc() = default;
 
