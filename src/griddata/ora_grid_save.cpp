@@ -14,6 +14,8 @@ namespace {
 
 constexpr char16_t kSavepointSql[] = u"savepoint tern_p1";
 constexpr char16_t kRollbackSql[] = u"rollback to tern_p1";
+constexpr char16_t kRowGone[] = u"更新する行が見つかりません（他のセッションで削除された可能性があります）\n";
+constexpr char16_t kNullInNotNull[] = u"必須項目にNULLが設定されました(%s)\n";
 
 // One statement executed over arrays of values: slots are filled row by
 // row and executed when full and at the end.
@@ -30,6 +32,10 @@ class ArrayDml {
     return static_cast<int32_t>(rows_.size()) >= per_array_ ? flush(err, msg) : kOciOk;
   }
 
+  // An UPDATE must touch every row it is given: a row another session
+  // deleted would otherwise be reported as saved and its edit lost.
+  void require_every_row() { every_row_ = true; }
+
   int flush(CellPoint* err, OciMsgBuf msg) {
     if (rows_.empty()) return kOciOk;
     OciCursor c;
@@ -39,6 +45,13 @@ class ArrayDml {
       rc = oci_bind_string_array(s_, &c, ":X" + std::to_string(i), values_[i], OciMsgBuf(oracle));
     if (rc == kOciOk)
       rc = oci_exec_non_block_cursor(s_, &c, cancel_, OciMsgBuf(oracle), static_cast<uint32_t>(rows_.size()));
+    if (rc == kOciOk && every_row_ && static_cast<std::size_t>(c.cda.rpc) < rows_.size()) {
+      oci_del_cursor(s_, &c);
+      rc = find_missing_row(err, msg);
+      for (auto& v : values_) v.clear();
+      rows_.clear();
+      return rc;
+    }
     if (rc != kOciOk) {
       // The first row that failed is the one after those processed.
       const auto done = static_cast<std::size_t>(c.cda.rpc);
@@ -61,6 +74,34 @@ class ArrayDml {
   }
 
  private:
+  // Re-runs the array one row at a time (inside the savepoint, so rows
+  // already written are written again with the same values) to name the
+  // row the statement did not find.
+  int find_missing_row(CellPoint* err, OciMsgBuf msg) {
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+      OciCursor c;
+      char16_t oracle[2048] = {};
+      int rc = oci_cre_cursor(s_, &c, sql_, OciMsgBuf(oracle));
+      for (std::size_t i = 0; rc == kOciOk && i < values_.size(); ++i)
+        rc = oci_bind_string_array(s_, &c, ":X" + std::to_string(i), {values_[i][r]}, OciMsgBuf(oracle));
+      if (rc == kOciOk) rc = oci_exec_non_block_cursor(s_, &c, cancel_, OciMsgBuf(oracle), 1);
+      const bool missing = rc == kOciOk && c.cda.rpc == 0;
+      oci_del_cursor(s_, &c);
+      if (rc != kOciOk || missing) {
+        err->row = rows_[r];
+        err->col = -1;
+        if (missing) {
+          msg.set(format(u"%s error\n%s", {std::u16string(op_), std::u16string(kRowGone)}));
+          return kOciOracleError;
+        }
+        msg.set(format(u"%s error\n%s", {std::u16string(op_), std::u16string(oracle)}));
+        return rc;
+      }
+    }
+    return kOciOk;
+  }
+
+  bool every_row_ = false;
   OciSession* s_;
   std::u16string sql_;
   std::vector<std::vector<std::u16string>> values_;
@@ -114,9 +155,16 @@ class Saver {
                    format(u"update %s \nset \"%s\" = :X0 \n", {table_, g_->GetColName(col)}) +
                        KeyClause(g_->GetKeyColNames(), 1),
                    static_cast<int32_t>(key_cols_.size()) + 1, u"update", kSaveRowsPerArray, cancel_);
+      dml.require_every_row();
+      const bool not_null = !g_->IsColNullable(col);
       for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
         if (!g_->IsUpdateRow(r) || !g_->IsUpdateCell(r, col)) continue;
         std::vector<std::u16string> slot{std::u16string(g_->GetData(r, col))};
+        if (not_null && slot[0].empty()) {
+          *err_ = CellPoint{col, r};
+          msg_.set(format(u"update error\n%s", {format(kNullInNotNull, {g_->GetColName(col)})}));
+          return kOciNullInNotNull;
+        }
         for (auto& k : KeyValues(r)) slot.push_back(std::move(k));
         if (int rc = dml.add(r, slot, err_, msg_); rc != kOciOk) {
           if (err_->row >= 0) err_->col = col;

@@ -163,5 +163,36 @@ TEST_F(OraGridSaveTest, UniqueViolationRollsBackAndNamesTheRow) {
   EXPECT_EQ(committed().size(), 133u);
 }
 
+TEST_F(OraGridSaveTest, UpdateOfARowDeletedElsewhereFailsAtThatRow) {
+  ASSERT_EQ(grid_.UpdateData(0, 1, u"a"), 0);
+  ASSERT_EQ(grid_.UpdateData(3, 1, u"b"), 0);
+  ASSERT_EQ(grid_.UpdateData(5, 1, u"c"), 0);
+  OciSession* other = login();
+  ASSERT_EQ(oci_execute_sql(other, u"delete from t where id = 4", OciMsgBuf(msg_)), kOciOk) << message();
+  ASSERT_EQ(oci_ora_commit(other, OciMsgBuf(msg_)), kOciOk);
+  oci_ora_logout(&other);
+  CellPoint err;
+  EXPECT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_)), kOciOracleError) << message();
+  EXPECT_EQ(err, (CellPoint{1, 3}));
+  EXPECT_EQ(message().rfind("update error\n", 0), 0u) << message();
+  std::vector<std::string> rows = committed();
+  EXPECT_EQ(rows[0], "1:n1:");  // rolled back to the savepoint
+  EXPECT_EQ(grid_.GetData(3, 1), u"b");
+}
+
+TEST_F(OraGridSaveTest, NullInNotNullColumnStopsTheSave) {
+  exec(u"create table nn (id number(5) not null, v varchar2(5))");
+  exec(u"insert into nn values (1, 'x')");
+  grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
+  ds_.clear();
+  ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select nn.*, rowid from nn", 100, OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"NN", 0, false), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 0, u""), 0);
+  CellPoint err;
+  EXPECT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_)), kOciNullInNotNull);
+  EXPECT_EQ(std::u16string(msg_), u"update error\n必須項目にNULLが設定されました(ID)\n");
+  EXPECT_EQ(err, (CellPoint{0, 0}));
+}
+
 }  // namespace
 }  // namespace kestrel
