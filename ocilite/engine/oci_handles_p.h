@@ -168,6 +168,12 @@ struct LobH : Handle {
   size_t read_pos = 0, read_end = 0;
   std::string client;  // CLOB text in the client character set while reading
   unsigned generation = 0;
+  // The row it came from, for writes (OCILobWrite, OCILobTrim).
+  Session* session = nullptr;
+  std::string owner, table, column;
+  int64_t rowid = 0;
+  bool addressable = false;
+  std::string pending;  // pieces of a piecewise write
 };
 
 // Bumped by OCIBreak/OCIReset: a polling LOB read begun before starts afresh.

@@ -1,6 +1,7 @@
 // LOB and BFILE locators for reading: length, piecewise and callback reads,
 // character set facts, assignment, open/close and BFILE names. Writing
 // through a locator (OCILobWrite, OCILobTrim) is not offered yet.
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -131,9 +132,136 @@ sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offs
   }
 }
 
+// Stores a locator's new value in its row, under the session's transaction.
+OraError store(LobH& l, const std::string& value) {
+  if (!l.addressable || !l.session) return OraError{22920, "ORA-22920: row containing the LOB value is not locked"};
+  if (!session_alive(l.session)) return engine_error(ora::kNotConnected);
+  Session& s = *l.session;
+  if (OraError e = s.lock_for_write(l.owner, l.table, false)) return e;
+  std::string sql = "UPDATE \"" + l.owner + "\".\"" + l.table + "\" SET \"" + l.column + "\" = ?1 WHERE _rowid_ = ?2";
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &st, nullptr);
+  if (rc == SQLITE_OK) {
+    if (l.is_clob) sqlite3_bind_text(st, 1, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+    else sqlite3_bind_blob(st, 1, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(st, 2, l.rowid);
+    rc = sqlite3_step(st);
+  }
+  OraError e;
+  if (rc != SQLITE_DONE) {
+    e = sqlite_error(s.db(), rc);
+    s.sync_after_error();
+  } else {
+    s.note_write();
+    l.data = value;
+  }
+  sqlite3_finalize(st);
+  return e;
+}
+
+// Byte position of the `chars`-th character of UTF-8 text (end when shorter).
+size_t utf8_pos(const std::string& s, size_t chars) {
+  size_t i = 0, n = 0;
+  while (i < s.size() && n < chars) {
+    ++i;
+    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+    ++n;
+  }
+  return i;
+}
+
+// Overwrites the value from `offset` (1-based; characters for a CLOB).
+std::string overwrite(const LobH& l, ub8 offset, const std::string& data) {
+  std::string old = l.data;
+  if (offset < 1) offset = 1;
+  if (l.is_clob) {
+    size_t have = utf8_chars(old);
+    if (have < offset - 1) old.append(static_cast<size_t>(offset - 1 - have), ' ');
+    size_t start = utf8_pos(old, static_cast<size_t>(offset - 1));
+    size_t end = utf8_pos(old, static_cast<size_t>(offset - 1 + utf8_chars(data)));
+    return old.substr(0, start) + data + old.substr(end);
+  }
+  if (old.size() < offset - 1) old.resize(static_cast<size_t>(offset - 1), '\0');
+  size_t start = static_cast<size_t>(offset - 1);
+  size_t end = std::min(old.size(), start + data.size());
+  return old.substr(0, start) + data + old.substr(end);
+}
+
+sword lob_write(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 offset, const void* bufp, ub8 buflen, ub1 piece,
+                ub8& written) {
+  if (!l->filled || l->is_file) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  l->pending.append(static_cast<const char*>(bufp), static_cast<size_t>(buflen));
+  if (piece == OCI_FIRST_PIECE || piece == OCI_NEXT_PIECE) {
+    written = buflen;
+    return OCI_NEED_DATA;
+  }
+  std::string data = l->is_clob ? client_to_utf8(cs, l->pending) : l->pending;
+  l->pending.clear();
+  if (OraError e = store(*l, overwrite(*l, offset, data))) return record_error(err, e);
+  written = l->is_clob ? utf8_chars(data) : data.size();
+  return OCI_SUCCESS;
+}
+
+sword lob_trim(ErrorH* err, LobH* l, ub8 newlen) {
+  if (!l->filled || l->is_file) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  std::string v = l->data;
+  size_t cut = l->is_clob ? utf8_pos(v, static_cast<size_t>(newlen)) : static_cast<size_t>(std::min<ub8>(newlen, v.size()));
+  if (cut < v.size()) v.resize(cut);
+  if (OraError e = store(*l, v)) return record_error(err, e);
+  return OCI_SUCCESS;
+}
+
 }  // namespace
 
 extern "C" {
+
+sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset, void* bufp, ub4 buflen,
+                  ub1 piece, void* ctxp, OCICallbackLobWrite cbfp, ub2, ub1) {
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!svc || !err || !l || !amtp) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  ub8 written = 0;
+  sword rc = lob_write(err, l, svc->env->charset, offset, bufp, buflen, cbfp ? OCI_FIRST_PIECE : piece, written);
+  while (cbfp && rc == OCI_NEED_DATA) {
+    ub4 len = buflen;
+    ub1 next = OCI_NEXT_PIECE;
+    if (cbfp(ctxp, bufp, &len, &next) != OCI_CONTINUE) next = OCI_LAST_PIECE;
+    rc = lob_write(err, l, svc->env->charset, offset, bufp, len, next == OCI_LAST_PIECE ? OCI_LAST_PIECE : OCI_NEXT_PIECE, written);
+  }
+  if (rc == OCI_SUCCESS || rc == OCI_NEED_DATA) *amtp = static_cast<ub4>(written);
+  return rc;
+}
+
+sword OCILobWrite2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub8* byte_amtp, ub8* char_amtp, ub8 offset,
+                   void* bufp, ub8 buflen, ub1 piece, void*, OCICallbackLobWrite2 cbfp, ub2, ub1) {
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!svc || !err || !l) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  if (cbfp) return record_error(err, OraError{3001, "ORA-03001: unimplemented feature: OCILobWrite2 with a callback"});
+  ub8 written = 0;
+  sword rc = lob_write(err, l, svc->env->charset, offset, bufp, buflen, piece, written);
+  if (rc == OCI_SUCCESS || rc == OCI_NEED_DATA) {
+    if (byte_amtp) *byte_amtp = buflen;
+    if (char_amtp) *char_amtp = written;
+  }
+  return rc;
+}
+
+sword OCILobTrim2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub8 newlen) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  LobH* l = lob_of(locp);
+  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  return lob_trim(err, l, newlen);
+}
+
+sword OCILobTrim(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4 newlen) {
+  return OCILobTrim2(svchp, errhp, locp, newlen);
+}
 
 sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset, void* bufp, ub4 bufl,
                  void* ctxp, OCICallbackLobRead cbfp, ub2, ub1) {
@@ -255,6 +383,13 @@ static sword assign(OCIError* errhp, const OCILobLocator* src, OCILobLocator** d
   d->catalog = s->catalog;
   d->reading = false;
   d->open = false;
+  d->session = s->session;
+  d->owner = s->owner;
+  d->table = s->table;
+  d->column = s->column;
+  d->rowid = s->rowid;
+  d->addressable = s->addressable;
+  d->pending.clear();
   return OCI_SUCCESS;
 }
 

@@ -151,6 +151,10 @@ void set_codes(const DefineH& d, ub4 i, sb2 ind, ub2 rlen, ub2 rcode) {
 // Writes one fetched value into element i of a define.
 struct TextScratch {
   std::string text, conv;
+  // The fetched row's address, when the query carries it (LOB locators).
+  bool has_rowid = false;
+  int64_t rowid = 0;
+  std::string owner, table;
 };
 
 WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDesc& col, Session& s, const CharsetInfo& cs,
@@ -316,6 +320,13 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
       lob->data = v.kind == Value::Kind::blob || v.kind == Value::Kind::text ? v.s : value_as_text(v, col, s);
       lob->catalog = s.catalog_shared();
       lob->reading = false;
+      lob->session = &s;
+      lob->addressable = scratch.has_rowid && !col.origin_column.empty();
+      lob->owner = scratch.owner;
+      lob->table = scratch.table;
+      lob->column = col.origin_column;
+      lob->rowid = scratch.rowid;
+      lob->pending.clear();
       set_codes(d, i, 0, sizeof(void*), 0);
       return r;
     }
@@ -368,7 +379,9 @@ sword fill_rows(StmtH* st, ErrorH* err, ub4 nrows, ub4& rows_out) {
   const auto& cols = st->stmt->columns();
   bool truncated = false;
   std::vector<Value>& row = st->row_buf;
-  TextScratch scratch{std::move(st->text_buf), std::move(st->conv_buf)};
+  TextScratch scratch;
+  scratch.text = std::move(st->text_buf);
+  scratch.conv = std::move(st->conv_buf);
   struct Restore {
     StmtH* st;
     TextScratch& s;
@@ -391,6 +404,13 @@ sword fill_rows(StmtH* st, ErrorH* err, ub4 nrows, ub4& rows_out) {
     if (!have) {
       st->end_of_fetch = true;
       break;
+    }
+    const RewriteResult& rw = st->stmt->rewrite();
+    scratch.has_rowid = rw.hidden_rowid && row.size() > cols.size() && row[cols.size()].kind == Value::Kind::integer;
+    if (scratch.has_rowid) {
+      scratch.rowid = row[cols.size()].i;
+      scratch.owner = rw.lob_owner;
+      scratch.table = rw.lob_table;
     }
     for (size_t c = 0; c < cols.size() && c < st->defines.size(); ++c) {
       const DefineH* d = st->defines[c].get();

@@ -37,10 +37,6 @@ sword unavailable7(Cda_Def* cda) {
 extern "C" {
 
 // ---- LOBs and BFILEs ----
-sword OCILobWrite(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4*, ub4, void*, ub4, ub1, void*, OCICallbackLobWrite, ub2, ub1) { return unavailable(e, "OCILobWrite"); }
-sword OCILobWrite2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8*, ub8*, ub8, void*, ub8, ub1, void*, OCICallbackLobWrite2, ub2, ub1) { return unavailable(e, "OCILobWrite2"); }
-sword OCILobTrim(OCISvcCtx*, OCIError* e, OCILobLocator*, ub4) { return unavailable(e, "OCILobTrim"); }
-sword OCILobTrim2(OCISvcCtx*, OCIError* e, OCILobLocator*, ub8) { return unavailable(e, "OCILobTrim2"); }
 sword OCILobCreateTemporary(OCISvcCtx*, OCIError* e, OCILobLocator*, ub2, ub1, ub1, boolean, OCIDuration) { return unavailable(e, "OCILobCreateTemporary"); }
 sword OCILobFreeTemporary(OCISvcCtx*, OCIError* e, OCILobLocator*) { return unavailable(e, "OCILobFreeTemporary"); }
 sword OCILobFileSetName(OCIEnv*, OCIError* e, OCILobLocator**, const OraText*, ub2, const OraText*, ub2) { return unavailable(e, "OCILobFileSetName"); }

@@ -113,7 +113,29 @@ OraError open_catalog(const fs::path& folder, std::shared_ptr<Catalog>& out) {
   return {};
 }
 
+namespace {
+std::mutex& live_mutex() {
+  static std::mutex m;
+  return m;
+}
+std::vector<const Session*>& live_sessions() {
+  static std::vector<const Session*> v;
+  return v;
+}
+}  // namespace
+
+bool session_alive(const Session* s) {
+  std::lock_guard lock(live_mutex());
+  auto& v = live_sessions();
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
 Session::~Session() {
+  {
+    std::lock_guard lock(live_mutex());
+    auto& v = live_sessions();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+  }
   if (db_) {
     if (in_txn_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db_);
@@ -150,6 +172,10 @@ OraError Session::open(std::shared_ptr<Catalog> catalog, std::string_view user, 
   hooks.nls_parameter = [raw](std::string_view name) { return raw->nls_.get(name); };
   if (OraError e = install_dictionary(s->db_, s->catalog_, hooks)) return e;
   if (OraError e = register_sql_functions(s->db_, raw)) return e;
+  {
+    std::lock_guard lock(live_mutex());
+    live_sessions().push_back(raw);
+  }
   out = std::move(s);
   return {};
 }

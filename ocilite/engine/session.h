@@ -118,6 +118,9 @@ class Session {
   std::vector<DateFormat> formats_;
 };
 
+// True while `s` is an open session (LOB locators outlive their session).
+bool session_alive(const Session* s);
+
 // An OraError for the current SQLite error of `db`, mapped to Oracle's number.
 OraError sqlite_error(sqlite3* db, int rc);
 

@@ -1020,6 +1020,19 @@ void Rewriter::emit_query(size_t b, size_t e, const Scope* parent, bool top) {
       put("AS " + quote_ident(alias), tok(ie - 1).offset);
       if (top && bi == 0) r_.item_types.push_back(guess_type(t_, ib, expr_end));
     }
+    if (top && blocks.size() == 1 && scope.tables.size() == 1 && scope.tables[0].info &&
+        !scope.tables[0].info->is_view && !scope.tables[0].info->without_rowid) {
+      const TableRef& only = scope.tables[0];
+      bool has_lob = false;
+      for (const auto& c : only.info->columns) has_lob = has_lob || c.type.is_lob;
+      bool distinct = tok(bb + 1).kw("DISTINCT") || tok(bb + 1).kw("UNIQUE");
+      if (has_lob && !distinct && find_kw(bb, be, "GROUP") == be) {
+        put(", " + qualifier_text(only) + "._rowid_ AS \"ocilite$rowid\"", tok(from).offset);
+        r_.hidden_rowid = true;
+        r_.lob_owner = only.owner;
+        r_.lob_table = only.name;
+      }
+    }
     {
       size_t base = out_.size() + 1;
       out_ += " " + from_sql;

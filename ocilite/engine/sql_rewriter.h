@@ -59,6 +59,10 @@ struct RewriteResult {
   // Oracle type of top-level select items that have no column behind them
   // (SYSDATE, TO_DATE(...), COUNT(*)); empty entries are unknown.
   std::vector<std::optional<OracleType>> item_types;
+  // A query of one table with LOB columns gets its rowid as a hidden last
+  // column, so that fetched LOB locators know their row for writes.
+  bool hidden_rowid = false;
+  std::string lob_owner, lob_table;
 };
 
 RewriteResult rewrite_sql(Session& session, std::string_view oracle_sql);

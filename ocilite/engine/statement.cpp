@@ -160,13 +160,14 @@ void Statement::read_column(sqlite3_stmt* st, int i, Value& v) const {
     case SQLITE_TEXT: {
       const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
       v.s.assign(t, static_cast<size_t>(sqlite3_column_bytes(st, i)));
-      v.kind = v.s.empty() ? Value::Kind::null : Value::Kind::text;
+      // '' is NULL, except an empty LOB (EMPTY_CLOB()), which Oracle keeps apart.
+      v.kind = v.s.empty() && !lob_column(i) ? Value::Kind::null : Value::Kind::text;
       return;
     }
     case SQLITE_BLOB: {
       const void* b = sqlite3_column_blob(st, i);
       int n = sqlite3_column_bytes(st, i);
-      v.kind = n == 0 ? Value::Kind::null : Value::Kind::blob;
+      v.kind = n == 0 && !lob_column(i) ? Value::Kind::null : Value::Kind::blob;
       v.s.assign(static_cast<const char*>(b), static_cast<size_t>(n));
       return;
     }
@@ -208,7 +209,7 @@ Value Statement::column_value(sqlite3_stmt* st, int i) const {
 
 void Statement::describe(sqlite3_stmt* st) {
   columns_.clear();
-  int n = sqlite3_column_count(st);
+  int n = sqlite3_column_count(st) - (rw_.hidden_rowid ? 1 : 0);
   for (int i = 0; i < n; ++i) {
     ColumnDesc c;
     const char* name = sqlite3_column_name(st, i);
@@ -225,6 +226,7 @@ void Statement::describe(sqlite3_stmt* st) {
       c.type = *rw_.item_types[static_cast<size_t>(i)];
       typed = true;
     }
+    if (origin) c.origin_column = origin;
     if (table && origin && dbname) {
       int notnull = 0, pk = 0, autoinc = 0;
       if (sqlite3_table_column_metadata(s_.db(), dbname, table, origin, nullptr, nullptr, &notnull, &pk, &autoinc) ==

@@ -40,6 +40,7 @@ struct ColumnDesc {
   OracleType type;
   bool nullable = true;
   bool is_rowid = false;
+  std::string origin_column;  // the table column behind it, when there is one
 };
 
 // Quick client-side facts of a statement text, known before it runs.
@@ -86,6 +87,9 @@ class Statement {
   void describe(sqlite3_stmt* st);
   Value column_value(sqlite3_stmt* st, int i) const;
   void read_column(sqlite3_stmt* st, int i, Value& v) const;
+  bool lob_column(int i) const {
+    return i >= 0 && static_cast<size_t>(i) < columns_.size() && columns_[static_cast<size_t>(i)].type.is_lob;
+  }
 
   Session& s_;
   std::string sql_;

@@ -528,8 +528,8 @@ const char* check_invalid_handles_and_unavailable_calls(const char* db) {
   char piece[4] = "abc";
   amount = 3;
   if (OCILobWrite(c.svc, c.err, loc, &amount, 1, piece, 3, OCI_ONE_PIECE, NULL, NULL, 0, SQLCS_IMPLICIT) != OCI_ERROR ||
-      last_code(&c) != 3001)
-    return failf("LOB writes answer ORA-03001 until they are supported", &c);
+      last_code(&c) != 22275)
+    return failf("writing through a locator that was never fetched gives ORA-22275", &c);
   OCIDescriptorFree(loc, OCI_DTYPE_LOB);
   if (run(&c, "select * from no_such_table") != OCI_ERROR || last_code(&c) != 942) return failf("ORA-00942", &c);
   ub2 offset = 0;
