@@ -1,4 +1,16 @@
 # Login, connection profiles, options, start-up wiring.
+# The password codec and the profile store are plain C++.
+target_sources(kestrel_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/password_codec.cpp ${CMAKE_CURRENT_SOURCE_DIR}/connect_profile.cpp)
+# The session side is plain C++ on the Oracle layer and the SQL splitter.
+if(TARGET kestrel_oci AND TARGET kestrel_sqltext)
+  target_sources(kestrel_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/session_control.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/sql_tokenizer.cpp)
+  target_link_libraries(kestrel_app PUBLIC kestrel_oci kestrel_sqltext)
+endif()
 if(TARGET kestrel_gui)
-  target_sources(kestrel_gui PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/login_hooks.cpp)
+  target_sources(kestrel_gui PRIVATE
+    ${CMAKE_CURRENT_SOURCE_DIR}/login_dlg.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/login_dlg.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/login_flow.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/login_hooks.cpp)
 endif()

@@ -60,6 +60,14 @@ struct StartupHooks {
   std::function<void(int hint, const void* arg)> update_views;
   // Asked when the main window closes (unsaved edits); false keeps it open.
   std::function<bool()> can_close;
+  // Whether an open document showing a table has unsaved edits (asked
+  // before the change of connection).
+  std::function<bool()> has_unsaved_table_edits;
+  // The macro engine's "on-disconnected" handler.
+  std::function<void()> on_disconnected;
+  // Registers the login area's commands (change of connection, options,
+  // profiles) on the main window.
+  std::function<void(CMainFrame& frame)> register_login_commands;
   // Macro commands.
   std::function<void(const std::u16string& text)> run_macro_text;
   std::function<void(const std::u16string& path)> run_macro_file;

@@ -235,6 +235,7 @@ void CTernApp::register_app_commands() {
                                          {}});
   }
   if (hooks_.run_macro_file) f.set_command(cmd::kMacroFile, {[this] { on_macro_file(); }, {}, {}});
+  if (hooks_.register_login_commands) hooks_.register_login_commands(f);
 }
 
 void CTernApp::set_grid_font(const FontSettings& font) {

@@ -1,0 +1,183 @@
+#include "app/login_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+
+#include "app/qt_text.h"
+#include "app/session_control.h"
+#include "oci/oci_codes.h"
+#include "oci/oci_library.h"
+#include "oci/oci_session.h"
+#include "platform/format.h"
+#include "platform/ui_services.h"
+#include "platform/utf16.h"
+
+#ifndef KESTREL_VERSION
+#define KESTREL_VERSION "0.0"
+#endif
+
+namespace kestrel {
+
+namespace {
+constexpr std::u16string_view kSection = u"CONNECT_INFO";
+constexpr int kMaxTnsEntries = 1000;  // never loop far past the keys present
+
+struct ModeItem {
+  const char* text;
+  int32_t value;
+};
+constexpr ModeItem kModes[] = {{"NORMAL", 1}, {"SYSDBA", 2}, {"SYSOPER", 4}};
+}  // namespace
+
+std::vector<std::u16string> load_tns_list(const SettingsStore& store) {
+  std::vector<std::u16string> list;
+  const int32_t count = std::clamp(store.get_int(kSection, u"TNS_COMBO_LIST_CNT", 0), 0, kMaxTnsEntries);
+  for (int32_t i = 0; i < count; ++i) {
+    std::u16string name = store.get_string(kSection, format(u"TNS_COMBO_LIST_STR_%d", {i}), u"");
+    if (!name.empty()) list.push_back(std::move(name));
+  }
+  return list;
+}
+
+bool remember_tns(SettingsStore& store, const std::u16string& tns) {
+  std::vector<std::u16string> list = load_tns_list(store);
+  if (std::find(list.begin(), list.end(), tns) != list.end()) return true;
+  list.push_back(tns);
+  std::sort(list.begin(), list.end());
+  SettingsBatch batch(store);
+  bool ok = true;
+  for (std::size_t i = 0; i < list.size(); ++i)
+    ok = store.write_string(kSection, format(u"TNS_COMBO_LIST_STR_%d", {static_cast<int>(i)}), list[i]) && ok;
+  ok = store.write_int(kSection, u"TNS_COMBO_LIST_CNT", static_cast<int32_t>(list.size())) && ok;
+  return batch.commit() && ok;
+}
+
+}  // namespace kestrel
+
+using namespace kestrel;
+
+CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_store, QWidget* parent)
+    : QDialog(parent), mode_kind_(mode), profile_store_(profile_store) {
+  // A top-level window of its own, with a task-bar entry.
+  setWindowFlag(Qt::Window, true);
+  setWindowTitle(to_qstring(format(kLoginTitleFormat, {kLoginCaption, u16(KESTREL_VERSION), u"64bit"})));
+  resize(350, 300);
+
+  auto* form = new QFormLayout;
+  user_ = new QLineEdit(this);
+  user_->setObjectName("USER");
+  password_ = new QLineEdit(this);
+  password_->setObjectName("PASSWORD");
+  password_->setEchoMode(QLineEdit::Password);
+  tns_ = new QComboBox(this);
+  tns_->setObjectName("TNS");
+  tns_->setEditable(true);
+  tns_->setInsertPolicy(QComboBox::NoInsert);
+  mode_ = new QComboBox(this);
+  mode_->setObjectName("MODE");
+  for (const ModeItem& m : kModes) mode_->addItem(QString::fromLatin1(m.text), m.value);
+  oci7_ = new QCheckBox(QStringLiteral("OCI7 APIを使用する"), this);
+  oci7_->setObjectName("OCI7");
+  form->addRow(QStringLiteral("USER"), user_);
+  form->addRow(QStringLiteral("PASSWORD"), password_);
+  form->addRow(QStringLiteral("TNS"), tns_);
+  form->addRow(QStringLiteral("MODE"), mode_);
+  form->addRow(QString(), oci7_);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  ok_ = buttons->button(QDialogButtonBox::Ok);
+  connect(ok_, &QPushButton::clicked, this, [this] { on_ok(); });
+  connect(buttons, &QDialogButtonBox::rejected, this, &CLogin::reject);
+  auto* box = new QVBoxLayout(this);
+  box->addLayout(form);
+  box->addStretch(1);
+  box->addWidget(buttons);
+
+  for (const std::u16string& t : load_tns_list(profile_store_)) tns_->addItem(to_qstring(t));
+  user_->setText(to_qstring(prefill.user));
+  tns_->setEditText(to_qstring(prefill.tns));
+  const int index = prefill.connect_mode == 2 ? 1 : prefill.connect_mode == 4 ? 2 : 0;
+  mode_->setCurrentIndex(index);
+  oci7_->setChecked(prefill.oci7);
+
+  const OciProcess& proc = oci_process();
+  if (!proc.newer_usable) {
+    // The old interface knows only the normal connect mode.
+    mode_->setCurrentIndex(0);
+    mode_->setEnabled(false);
+  } else if (!proc.env_initialised) {
+    try {
+      env_thread_ = std::thread([] { oci_init_env(nullptr); });
+    } catch (const std::system_error&) {
+      ui().message_box(kThreadCreateError, u"ERROR", mb::OK | mb::ICONEXCLAMATION);
+    }
+  }
+  if (mode_kind_ == kLoginStartup && !prefill.user.empty())
+    password_->setFocus();
+  else
+    user_->setFocus();
+}
+
+CLogin::~CLogin() {
+  join_env_thread();
+  if (session_) close_session(&session_);
+}
+
+void CLogin::join_env_thread() {
+  if (env_thread_.joinable()) env_thread_.join();
+}
+
+OciSession* CLogin::take_session() {
+  OciSession* s = session_;
+  session_ = nullptr;
+  return s;
+}
+
+LoginValues CLogin::read_fields() const {
+  LoginValues v;
+  v.user = from_qstring(user_->text());
+  v.password = from_qstring(password_->text());
+  v.tns = from_qstring(tns_->currentText());
+  v.connect_mode = mode_->isEnabled() ? mode_->currentData().toInt() : 1;
+  v.oci7 = oci7_->isChecked();
+  return v;
+}
+
+void CLogin::accept() { on_ok(); }
+
+void CLogin::reject() {
+  join_env_thread();
+  QDialog::reject();
+}
+
+void CLogin::on_ok() {
+  if (!ok_->isEnabled()) return;
+  const bool password_had_focus = password_->hasFocus();
+  LoginValues v = read_fields();
+  join_env_thread();
+  SessionLogin login = open_session(v.user, v.password, v.tns, v.connect_mode, v.oci7);
+  if (!login.session) {
+    ui().message_box(login.message, u"Error", mb::OK | mb::ICONEXCLAMATION);
+    if (password_had_focus) {
+      password_->setFocus();
+      password_->selectAll();
+    }
+    return;
+  }
+  if (login.expiry_warning && !login.message.empty())
+    ui().message_box(login.message, u"Message", mb::OK | mb::ICONEXCLAMATION);
+  if (!remember_tns(profile_store_, v.tns))
+    std::fputs("kestrel: the TNS list could not be saved\n", stderr);
+  if (session_) close_session(&session_);
+  session_ = login.session;
+  values_ = std::move(v);
+  QDialog::accept();
+}

@@ -1,0 +1,90 @@
+// CLogin: the login dialog. The user types user name, password and TNS name,
+// chooses the connect mode and the OCI7 interface, and OK logs in. The client
+// environment is made on a thread of its own while the dialog is up; every
+// way out of the dialog joins it.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/settings_store.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+struct OciSession;
+
+namespace kestrel {
+
+inline constexpr int kLoginStartup = 0;  // at start-up: Cancel ends the program
+inline constexpr int kLoginChange = 1;   // change of connection: Cancel keeps the old session
+
+inline constexpr char16_t kLoginCaption[] = u"Kestrel Login";
+inline constexpr char16_t kLoginTitleFormat[] = u"%s Ver.%s (%s) Login";
+inline constexpr char16_t kLibraryNotInitialised[] = u"OCIライブラリが初期化されていません";
+inline constexpr char16_t kThreadCreateError[] = u"スレッド作成エラー";
+
+// The values the login was made with.
+struct LoginValues {
+  std::u16string user;
+  std::u16string password;
+  std::u16string tns;
+  int32_t connect_mode = 1;
+  bool oci7 = false;
+};
+
+// The TNS names remembered in CONNECT_INFO (empty entries skipped).
+std::vector<std::u16string> load_tns_list(const SettingsStore& store);
+// Adds `tns` when not present (exact comparison), sorts by character code and
+// writes the list. False when the store could not be written.
+bool remember_tns(SettingsStore& store, const std::u16string& tns);
+
+}  // namespace kestrel
+
+class CLogin : public QDialog {
+  Q_OBJECT
+ public:
+  // `profile_store` holds the TNS list (the sibling store when profiles are
+  // shared); it must outlive the dialog.
+  CLogin(int mode, const kestrel::LoginValues& prefill, kestrel::SettingsStore& profile_store,
+         QWidget* parent = nullptr);
+  ~CLogin() override;
+
+  // The session opened by OK (ownership passes to the caller), or null.
+  OciSession* take_session();
+  const kestrel::LoginValues& values() const { return values_; }
+
+  // Field access for tests.
+  QLineEdit* user_edit() const { return user_; }
+  QLineEdit* password_edit() const { return password_; }
+  QComboBox* tns_combo() const { return tns_; }
+  QComboBox* mode_combo() const { return mode_; }
+  QCheckBox* oci7_check() const { return oci7_; }
+  QPushButton* ok_button() const { return ok_; }
+
+  void accept() override;
+  void reject() override;
+
+ private:
+  void on_ok();
+  void join_env_thread();
+  kestrel::LoginValues read_fields() const;
+
+  int mode_kind_;
+  kestrel::SettingsStore& profile_store_;
+  QLineEdit* user_ = nullptr;
+  QLineEdit* password_ = nullptr;
+  QComboBox* tns_ = nullptr;
+  QComboBox* mode_ = nullptr;
+  QCheckBox* oci7_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  std::thread env_thread_;
+  OciSession* session_ = nullptr;
+  kestrel::LoginValues values_;
+};
