@@ -54,6 +54,12 @@ void UpdateCounter(DocumentArea& area) {
   area.frame->update_title(area.doc->GetTitle());
 }
 
+void UpdateDataLockPane(DocumentArea& area, const AppSettings& settings) {
+  if (area.frame == nullptr) return;
+  bool locked = area.doc->HasTable() && settings.DATA_LOCK == 1;
+  area.frame->set_pane_text(pane::kDataLock, locked ? std::u16string_view(u"Data Lock") : std::u16string_view());
+}
+
 void RegisterCommands(CTernApp& app, DocumentArea& area) {
   CMainFrame& frame = *area.frame;
   CTernDoc& doc = *area.doc;
@@ -69,7 +75,16 @@ void RegisterCommands(CTernApp& app, DocumentArea& area) {
                            [&area, id] { return area.view && area.view->ActivePane()->CanRunCommand(static_cast<int>(id)); },
                            {}});
   }
-  (void)app;
+  // Calculation type: GRID_CALC_TYPE = id - 35240, the current one checked.
+  for (uint32_t id = cmd::kCalcSum; id <= cmd::kCalcNone; ++id) {
+    auto type = static_cast<int32_t>(id - cmd::kCalcSum);
+    frame.set_command(id, {[&app, type] {
+                             app.settings().GRID_CALC_TYPE = type;
+                             app.update_all_views(hint::kCalcTypeChanged);
+                           },
+                           {},
+                           [&app, type] { return app.settings().GRID_CALC_TYPE == type; }});
+  }
 }
 
 }  // namespace
@@ -115,7 +130,10 @@ void install_document_hooks(CTernApp& app) {
     }
     if (area->view == nullptr) return;
     area->view->OnUpdate(hint, value);
-    if (hint == hint::kLoaded) UpdateCounter(*area);
+    if (hint == hint::kLoaded) {
+      UpdateCounter(*area);
+      UpdateDataLockPane(*area, app.settings());
+    }
   };
 
   // The result and the grid data hold client handles: release them before
