@@ -6,7 +6,10 @@
 #include "griddata/ora_grid_data.h"
 #include "oci/oci_codes.h"
 #include "oci/oci_session.h"
+#include "platform/background_operation.h"
 #include "platform/format.h"
+#include "platform/msg_target.h"
+#include "platform/progress_messages.h"
 
 using namespace kestrel;
 
@@ -111,6 +114,39 @@ class ArrayDml {
   CancelFlag* cancel_;
 };
 
+constexpr int32_t kRowsPerStep = 100;
+
+// The progress window of a save: phase texts, one bar step per 100 rows and
+// a cancel check after each step. Without a window nothing is sent.
+class SaveProgress {
+ public:
+  explicit SaveProgress(MsgTarget* target) : target_(target) {}
+  void phase(const char16_t* text) {
+    if (target_) target_->send(progress::kSetText, 1, reinterpret_cast<intptr_t>(text));
+  }
+  void range(int32_t rows) {
+    if (target_) target_->send(progress::kSetRange, 1, (rows / kRowsPerStep + 1) * 3);
+  }
+  // After the step of every 100th row: 0 to go on, 9 when cancelled.
+  int step(int32_t row, OciMsgBuf msg) {
+    if (!target_ || row % kRowsPerStep != 0) return kOciOk;
+    target_->send(progress::kStep, 0, 0);
+    return check(msg);
+  }
+  int check(OciMsgBuf msg) {
+    if (!target_) return kOciOk;
+    std::u16string text;
+    const int rc = poll_cancel(
+        [](void* t) { return static_cast<int32_t>(static_cast<MsgTarget*>(t)->send(progress::kCancelState, 0, 0)); },
+        target_, &text);
+    if (rc != 0) msg.set(text);
+    return rc;
+  }
+
+ private:
+  MsgTarget* target_;
+};
+
 std::u16string Quoted(std::u16string_view name) { return u"\"" + std::u16string(name) + u"\""; }
 
 std::u16string KeyClause(const std::vector<std::u16string>& keys, int first_bind) {
@@ -122,8 +158,9 @@ std::u16string KeyClause(const std::vector<std::u16string>& keys, int first_bind
 
 class Saver {
  public:
-  Saver(CEditableOraGridData* g, OciSession* s, CellPoint* err, OciMsgBuf msg, CancelFlag* cancel)
-      : g_(g), s_(s), err_(err), msg_(msg), cancel_(cancel),
+  Saver(CEditableOraGridData* g, OciSession* s, CellPoint* err, OciMsgBuf msg, CancelFlag* cancel,
+        MsgTarget* progress)
+      : progress(progress), g_(g), s_(s), err_(err), msg_(msg), cancel_(cancel),
         table_(format(u"\"%s\".\"%s\"", {g->GetOwnerName(), g->GetTableName()})) {
     const OciDataset* ds = g->GetDataset();
     const int32_t first = g->GetRowidCol();
@@ -142,6 +179,7 @@ class Saver {
     ArrayDml dml(s_, u"delete from " + table_ + u" \n" + KeyClause(g_->GetKeyColNames(), 0),
                  static_cast<int32_t>(key_cols_.size()), u"delete", kSaveRowsPerArray, cancel_);
     for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+      if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
       if (!g_->IsDeleteRow(r) || g_->IsInsertRow(r)) continue;
       ++counts.deleted;
       if (int rc = dml.add(r, KeyValues(r), err_, msg_); rc != kOciOk) return rc;
@@ -158,6 +196,9 @@ class Saver {
       dml.require_every_row();
       const bool not_null = !g_->IsColNullable(col);
       for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+        if (col == 0) {
+          if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
+        }
         if (!g_->IsUpdateRow(r) || !g_->IsUpdateCell(r, col)) continue;
         std::vector<std::u16string> slot{std::u16string(g_->GetData(r, col))};
         if (not_null && slot[0].empty()) {
@@ -199,6 +240,7 @@ class Saver {
                  static_cast<int32_t>(cols.size()), u"insert", kSaveRowsPerArray, cancel_);
     std::vector<std::u16string> slot(cols.size());
     for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+      if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
       if (!g_->IsInsertRow(r) || g_->IsDeleteRow(r)) continue;
       for (std::size_t i = 0; i < cols.size(); ++i) slot[i].assign(g_->GetData(r, cols[i]));
       ++counts.inserted;
@@ -208,6 +250,7 @@ class Saver {
   }
 
   OraSaveCounts counts;
+  SaveProgress progress;
 
  private:
   CEditableOraGridData* g_;
@@ -221,8 +264,8 @@ class Saver {
 
 }  // namespace
 
-int oci_save_grid_data(CEditableOraGridData* grid, OciSession* s, CellPoint* err, OciMsgBuf msg, CancelFlag* cancel,
-                       OraSaveCounts* counts) {
+int oci_save_grid_data(CEditableOraGridData* grid, OciSession* s, CellPoint* err, OciMsgBuf msg,
+                       MsgTarget* progress, CancelFlag* cancel, OraSaveCounts* counts) {
   CellPoint none;
   if (!err) err = &none;
   *err = CellPoint{};
@@ -232,14 +275,20 @@ int oci_save_grid_data(CEditableOraGridData* grid, OciSession* s, CellPoint* err
   }
   int rc = oci_execute_sql(s, kSavepointSql, msg);
   if (rc != kOciOk) return rc;
-  Saver saver(grid, s, err, msg, cancel);
+  Saver saver(grid, s, err, msg, cancel, progress);
+  saver.progress.phase(u"データ保存開始");
+  saver.progress.range(grid->GetRowCnt());
+  saver.progress.phase(u"deleteを実行中");
   rc = saver.Deletes();
-  if (rc == kOciOk) rc = saver.Updates();
-  if (rc == kOciOk) rc = saver.Inserts();
-  if (rc == kOciOk && cancel && cancel->load() == 1) {
-    msg.set(u"キャンセルしました\n");
-    rc = kOciCancelled;
+  if (rc == kOciOk) {
+    saver.progress.phase(u"updateを実行中");
+    rc = saver.Updates();
   }
+  if (rc == kOciOk) {
+    saver.progress.phase(u"insertを実行中");
+    rc = saver.Inserts();
+  }
+  if (rc == kOciOk) rc = saver.progress.check(msg);
   if (rc == kOciOk) rc = oci_ora_commit(s, msg);
   if (rc != kOciOk) {
     char16_t ignored[512] = {};

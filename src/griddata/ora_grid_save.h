@@ -10,6 +10,7 @@
 #include "griddata/grid_data.h"
 #include "oci/oci_cursor.h"
 #include "oci/oci_text.h"
+#include "platform/msg_target.h"
 
 class CEditableOraGridData;
 struct OciSession;
@@ -29,5 +30,9 @@ struct OraSaveCounts {
 
 // Returns an Oracle-layer result code (0 on success, with the summary text in
 // `msg`). `err` receives the failing cell, (-1, -1) when none.
+// `progress` (optional) gets the phase texts, the bar range and steps, and
+// is asked for the cancel state (0x8403) after each step and before the
+// commit; the end message 0x8401 is the caller's to post.
 int oci_save_grid_data(CEditableOraGridData* grid, OciSession* s, kestrel::CellPoint* err, kestrel::OciMsgBuf msg,
-                       CancelFlag* cancel = nullptr, kestrel::OraSaveCounts* counts = nullptr);
+                       kestrel::MsgTarget* progress = nullptr, CancelFlag* cancel = nullptr,
+                       kestrel::OraSaveCounts* counts = nullptr);

@@ -8,12 +8,12 @@ namespace kestrel {
 int poll_cancel(int32_t (*read)(void*), void* context, std::u16string* message,
                 const std::function<void(int ms)>& sleep) {
   int32_t state = read(context);
-  while (state == kCancelAsking) {
+  while (state == kCancelStateAsking) {
     if (sleep) sleep(kCancelPollMs);
     else std::this_thread::sleep_for(std::chrono::milliseconds(kCancelPollMs));
     state = read(context);
   }
-  if (state == kCancelRequested) {
+  if (state == kCancelStateRequested) {
     if (message) *message = kCancelledText;
     return kResultCancelled;
   }
@@ -50,7 +50,7 @@ void BackgroundOperation::start() {
   {
     std::lock_guard lock(mutex_);
     if (gate_ != Gate::Closed) return;
-    cancel_.store(kCancelRunning);
+    cancel_.store(kCancelStateRunning);
     gate_ = Gate::Open;
   }
   gate_cv_.notify_one();

@@ -15,11 +15,12 @@
 
 namespace kestrel {
 
-// The cancel state, written by the dialog and read by the worker.
+// The cancel state, written by the dialog and read by the worker (the same
+// values as the Oracle layer's cancel flag).
 using CancelState = std::atomic<int32_t>;
-inline constexpr int32_t kCancelRunning = 0;
-inline constexpr int32_t kCancelRequested = 1;
-inline constexpr int32_t kCancelAsking = 2;  // the dialog is asking the user
+inline constexpr int32_t kCancelStateRunning = 0;
+inline constexpr int32_t kCancelStateRequested = 1;
+inline constexpr int32_t kCancelStateAsking = 2;  // the dialog is asking the user
 
 inline constexpr int kCancelPollMs = 500;
 inline constexpr int kResultCancelled = 9;
@@ -64,7 +65,7 @@ class BackgroundOperation {
   void run();
 
   Work work_;
-  CancelState cancel_{kCancelRunning};
+  CancelState cancel_{kCancelStateRunning};
   std::u16string message_;
   std::mutex mutex_;
   std::condition_variable gate_cv_;

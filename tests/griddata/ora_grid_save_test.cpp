@@ -12,7 +12,9 @@
 #include "oci/oci_cursor.h"
 #include "oci/oci_session.h"
 #include "platform/format.h"
+#include "platform/progress_messages.h"
 #include "platform/utf16.h"
+#include "support/recording_msg_target.h"
 
 namespace kestrel {
 namespace {
@@ -127,7 +129,7 @@ TEST_F(OraGridSaveTest, DeletesUpdatesAndInsertsAreCommitted) {
   ASSERT_EQ(grid_.UpdateData(2, 1, u"𠮷野"), 0);
   CellPoint err;
   OraSaveCounts counts;
-  ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_), nullptr, &counts), kOciOk) << message();
+  ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_), nullptr, nullptr, &counts), kOciOk) << message();
   EXPECT_EQ(std::u16string(msg_), u"編集結果を保存しました。\n    delete: 120\n    insert 1\n    update 2");
   std::vector<std::string> rows = committed();
   ASSERT_EQ(rows.size(), 11u);
@@ -161,6 +163,32 @@ TEST_F(OraGridSaveTest, UniqueViolationRollsBackAndNamesTheRow) {
   ASSERT_EQ(grid_.UpdateData(132, 0, u"902"), 0);
   ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_)), kOciOk) << message();
   EXPECT_EQ(committed().size(), 133u);
+}
+
+TEST_F(OraGridSaveTest, ProgressMessagesAndCancel) {
+  ASSERT_GE(grid_.DeleteRows(0, 4), 0);
+  ASSERT_EQ(grid_.UpdateData(120, 1, u"x"), 0);
+  testing::RecordingMsgTarget target;
+  CellPoint err;
+  ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_), &target), kOciOk) << message();
+  // Texts, range (130 rows: 2 steps per phase), then per phase a step and a
+  // cancel check at rows 0 and 100, and a last check before the commit.
+  using namespace progress;
+  const std::vector<uint32_t> expected = {kSetText, kSetRange, kSetText, kStep, kCancelState, kStep, kCancelState,
+                                          kSetText, kStep, kCancelState, kStep, kCancelState, kSetText, kStep,
+                                          kCancelState, kStep, kCancelState, kCancelState};
+  EXPECT_EQ(target.ids(), expected);
+  EXPECT_EQ(target.messages()[1].lparam, 6);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(target.messages()[0].lparam)), u"データ保存開始");
+  ASSERT_EQ(committed().size(), 125u);
+
+  // Answering 1 at the check cancels: 9, the table as before.
+  load();
+  ASSERT_GE(grid_.DeleteRows(0, 4), 0);
+  target.set_answer(1);
+  EXPECT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_), &target), kOciCancelled);
+  EXPECT_EQ(std::u16string(msg_), u"キャンセルしました\n");
+  EXPECT_EQ(committed().size(), 125u);
 }
 
 TEST_F(OraGridSaveTest, UpdateOfARowDeletedElsewhereFailsAtThatRow) {

@@ -46,7 +46,7 @@ TEST(BackgroundOperation, WorkerSeesTheCancelAnswer) {
     }
   });
   op.start();
-  op.cancel_state() = kCancelRequested;
+  op.cancel_state() = kCancelStateRequested;
   EXPECT_EQ(op.finish(), kResultCancelled);
   EXPECT_EQ(op.message(), u"キャンセルしました\n");
 }
@@ -55,9 +55,9 @@ TEST(PollCancel, WaitsWhileAskingThenFollowsTheAnswer) {
   struct Case {
     int32_t answer;
     int expected;
-  } cases[] = {{kCancelRequested, kResultCancelled}, {kCancelRunning, 0}};
+  } cases[] = {{kCancelStateRequested, kResultCancelled}, {kCancelStateRunning, 0}};
   for (const Case& c : cases) {
-    CancelState state{kCancelAsking};
+    CancelState state{kCancelStateAsking};
     int sleeps = 0;
     std::u16string msg;
     auto sleep = [&](int ms) {
