@@ -116,6 +116,8 @@ void install_document_hooks(CTernApp& app) {
   };
   hooks.can_close = [area] { return area->doc->CanClose(); };
   hooks.has_unsaved_table_edits = [area] {
+    // An open cell edit counts: commit it into the grid data first.
+    if (area->view) area->view->OnUpdate(hint::kCommitCellEdit, 0);
     return area->doc->HasTable() && area->doc->GetEditableData().IsModified();
   };
 
