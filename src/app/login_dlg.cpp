@@ -48,6 +48,7 @@ std::vector<std::u16string> load_tns_list(const SettingsStore& store) {
 }
 
 bool remember_tns(SettingsStore& store, const std::u16string& tns) {
+  if (tns.empty()) return true;  // empty entries are skipped when read: nothing to remember
   std::vector<std::u16string> list = load_tns_list(store);
   if (std::find(list.begin(), list.end(), tns) != list.end()) return true;
   list.push_back(tns);

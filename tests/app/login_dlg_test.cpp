@@ -11,7 +11,10 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/area_hooks.h"
 #include "app/login_flow.h"
+#include "app/main_frame.h"
+#include "app/tern_app.h"
 #include "app/qt_text.h"
 #include "login_db.h"
 #include "oci/oci_session.h"
@@ -131,6 +134,62 @@ TEST_F(LoginDlgTest, LastLoginKeysRoundTrip) {
   CurrentConnection conn;
   make_current(conn, nullptr, v);
   EXPECT_EQ(conn.connected, 0);
+}
+
+// The whole start-up of the program with the login hooks installed.
+class StartupTest : public LoginDbTest {
+ protected:
+  void SetUp() override {
+    LoginDbTest::SetUp();
+    setenv("XDG_CONFIG_HOME", (tmp_.path() / "config").c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    LoginDbTest::TearDown();
+  }
+  std::unique_ptr<CTernApp> make_app(const std::string& arg) {
+    args_ = {"kestrel", arg};
+    argv_ = {args_[0].data(), args_[1].data(), nullptr};
+    argc_ = 2;
+    auto app = std::make_unique<CTernApp>(argc_, argv_.data(), tmp_.path());
+    install_login_hooks(*app);
+    return app;
+  }
+  std::vector<std::string> args_;
+  std::vector<char*> argv_;
+  int argc_ = 0;
+};
+
+TEST_F(StartupTest, LogonOpensTheMainWindowWithoutTheDialog) {
+  auto app = make_app("LOGON=SCOTT/TIGER@" + db_.string());
+  ScriptedUi ui;
+  ASSERT_TRUE(app->init_instance());
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(app->connection().connected, 1);
+  EXPECT_NE(current_session(), nullptr);
+  ASSERT_NE(app->main_frame(), nullptr);
+  EXPECT_TRUE(app->main_frame()->windowTitle().startsWith(QStringLiteral("SCOTT@")));
+  app->exit_instance();
+  EXPECT_EQ(current_session(), nullptr);
+  EXPECT_EQ(app->connection().connected, 0);
+}
+
+TEST_F(StartupTest, FailedLogonShowsTheErrorThenTheDialog) {
+  auto app = make_app("LOGON=SCOTT/WRONG@" + db_.string());
+  ScriptedUi ui;
+  bool dialog_seen = false;
+  QTimer::singleShot(0, [&] {
+    if (auto* dlg = qobject_cast<CLogin*>(QApplication::activeModalWidget())) {
+      dialog_seen = true;
+      dlg->reject();
+    }
+  });
+  EXPECT_FALSE(app->init_instance()) << "Cancel at start-up ends the program";
+  EXPECT_TRUE(dialog_seen);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].title, u"Message");
+  EXPECT_NE(ui.boxes[0].text.find(u"ORA-01017"), std::u16string::npos);
+  app->exit_instance();
 }
 
 }  // namespace
