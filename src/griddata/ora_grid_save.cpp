@@ -7,6 +7,7 @@
 #include "oci/oci_codes.h"
 #include "oci/oci_session.h"
 #include "platform/background_operation.h"
+#include "platform/client_text.h"
 #include "platform/format.h"
 #include "platform/msg_target.h"
 #include "platform/progress_messages.h"
@@ -19,6 +20,7 @@ constexpr char16_t kSavepointSql[] = u"savepoint tern_p1";
 constexpr char16_t kRollbackSql[] = u"rollback to tern_p1";
 constexpr char16_t kRowGone[] = u"更新する行が見つかりません（他のセッションで削除された可能性があります）\n";
 constexpr char16_t kNullInNotNull[] = u"必須項目にNULLが設定されました(%s)\n";
+constexpr char16_t kBadLength[] = u"データ長が不正です(%s)\n";
 
 // One statement executed over arrays of values: slots are filled row by
 // row and executed when full and at the end.
@@ -169,10 +171,40 @@ class Saver {
     (void)ds;
   }
 
-  std::vector<std::u16string> KeyValues(int32_t row) const {
-    std::vector<std::u16string> v;
-    for (int32_t c : key_cols_) v.emplace_back(g_->GetFetchedData(row, c));
-    return v;
+  // A value must fit its column: NULL only where the column allows it (19),
+  // at most the buffer width less its terminator in the session's bytes and
+  // every character convertible (20). `wrap` is the phase's error form.
+  int CheckValue(int32_t row, int32_t col, int32_t err_col, std::u16string_view text, const char16_t* wrap) {
+    const OciColumnDesc& d = g_->GetDataset()->cols[static_cast<std::size_t>(col)];
+    int rc = kOciOk;
+    std::u16string detail;
+    if (text.empty()) {
+      if (!d.nullable) {
+        rc = kOciNullInNotNull;
+        detail = format(kNullInNotNull, {d.wname});
+      }
+    } else if (d.kind == 0) {
+      bool lossy = false;
+      const std::string bytes = wide_to_client(text, &lossy);
+      if (lossy || d.width == 0 || bytes.size() > d.width - 1) {
+        rc = kOciBadLength;
+        detail = format(kBadLength, {d.wname});
+      }
+    }
+    if (rc != kOciOk) {
+      *err_ = CellPoint{err_col, row};
+      msg_.set(format(wrap, {detail}));
+    }
+    return rc;
+  }
+
+  int KeyValues(int32_t row, const char16_t* wrap, std::vector<std::u16string>* out) {
+    for (int32_t c : key_cols_) {
+      std::u16string v(g_->GetFetchedData(row, c));
+      if (int rc = CheckValue(row, c, -1, v, wrap); rc != kOciOk) return rc;
+      out->push_back(std::move(v));
+    }
+    return kOciOk;
   }
 
   int Deletes() {
@@ -182,7 +214,9 @@ class Saver {
       if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
       if (!g_->IsDeleteRow(r) || g_->IsInsertRow(r)) continue;
       ++counts.deleted;
-      if (int rc = dml.add(r, KeyValues(r), err_, msg_); rc != kOciOk) return rc;
+      std::vector<std::u16string> keys;
+      if (int rc = KeyValues(r, u"delete error\n%s", &keys); rc != kOciOk) return rc;
+      if (int rc = dml.add(r, keys, err_, msg_); rc != kOciOk) return rc;
     }
     return dml.flush(err_, msg_);
   }
@@ -194,19 +228,14 @@ class Saver {
                        KeyClause(g_->GetKeyColNames(), 1),
                    static_cast<int32_t>(key_cols_.size()) + 1, u"update", kSaveRowsPerArray, cancel_);
       dml.require_every_row();
-      const bool not_null = !g_->IsColNullable(col);
       for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
         if (col == 0) {
           if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
         }
         if (!g_->IsUpdateRow(r) || !g_->IsUpdateCell(r, col)) continue;
         std::vector<std::u16string> slot{std::u16string(g_->GetData(r, col))};
-        if (not_null && slot[0].empty()) {
-          *err_ = CellPoint{col, r};
-          msg_.set(format(u"update error\n%s", {format(kNullInNotNull, {g_->GetColName(col)})}));
-          return kOciNullInNotNull;
-        }
-        for (auto& k : KeyValues(r)) slot.push_back(std::move(k));
+        if (int rc = CheckValue(r, col, col, slot[0], u"update error\n%s"); rc != kOciOk) return rc;
+        if (int rc = KeyValues(r, u"update error\n%s", &slot); rc != kOciOk) return rc;
         if (int rc = dml.add(r, slot, err_, msg_); rc != kOciOk) {
           if (err_->row >= 0) err_->col = col;
           return rc;
@@ -242,7 +271,10 @@ class Saver {
     for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
       if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
       if (!g_->IsInsertRow(r) || g_->IsDeleteRow(r)) continue;
-      for (std::size_t i = 0; i < cols.size(); ++i) slot[i].assign(g_->GetData(r, cols[i]));
+      for (std::size_t i = 0; i < cols.size(); ++i) {
+        slot[i].assign(g_->GetData(r, cols[i]));
+        if (int rc = CheckValue(r, cols[i], cols[i], slot[i], u"insert error \n%s"); rc != kOciOk) return rc;
+      }
       ++counts.inserted;
       if (int rc = dml.add(r, slot, err_, msg_); rc != kOciOk) return rc;
     }

@@ -20,6 +20,6 @@ inline constexpr uint32_t kCancelState = 0x8403;  // answers the cancel state
 inline constexpr uint32_t kSetRange = 0x8404;     // wParam step, lParam upper bound
 inline constexpr uint32_t kSetPos = 0x8405;       // wParam position
 inline constexpr uint32_t kStep = 0x8406;         // one step
-inline constexpr uint32_t kSetExtra = 0x8480;     // wParam the extra value
+inline constexpr uint32_t kSetExtra = 0x8490;     // wParam the extra value
 
 }  // namespace kestrel::progress

@@ -222,5 +222,42 @@ TEST_F(OraGridSaveTest, NullInNotNullColumnStopsTheSave) {
   EXPECT_EQ(err, (CellPoint{0, 0}));
 }
 
+TEST_F(OraGridSaveTest, ValuesMustFitTheirBuffer) {
+  // The editor counts characters; the buffer holds bytes of the session's
+  // code page (three per kanji in UTF-8) and its terminator. A text that
+  // fits the buffer reaches the server, which refuses it for the column.
+  const auto width = static_cast<std::size_t>(grid_.GetColLen(1));
+  const std::u16string too_wide(width / 3 + 1, u'日');
+  struct Case {
+    std::u16string text;
+    bool insert;
+    int code;
+    const char16_t* message;
+  } cases[] = {
+      {too_wide, false, kOciBadLength, u"update error\nデータ長が不正です(NAME)\n"},
+      {too_wide, true, kOciBadLength, u"insert error \nデータ長が不正です(NAME)\n"},
+      {std::u16string(width - 1, u'a'), false, kOciOracleError, nullptr},
+  };
+  for (const Case& c : cases) {
+    load();
+    int32_t row = 0;
+    if (c.insert) {
+      ASSERT_GE(grid_.InsertRows(129, 1), 0);
+      ASSERT_EQ(grid_.UpdateData(130, 0, u"777"), 0);
+      row = 130;
+    }
+    ASSERT_EQ(grid_.UpdateData(row, 1, c.text), 0);
+    CellPoint err;
+    EXPECT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_)), c.code) << message();
+    EXPECT_EQ(err, (CellPoint{1, row}));  // an update's server error names the column being updated
+    if (c.message) {
+      EXPECT_EQ(std::u16string(msg_), c.message);
+    } else {
+      EXPECT_NE(message().find("ORA-12899"), std::string::npos) << message();
+    }
+    EXPECT_EQ(committed()[0], "1:n1:");
+  }
+}
+
 }  // namespace
 }  // namespace kestrel
