@@ -5,6 +5,8 @@
 
 #include "app/password_codec.h"
 #include "platform/format.h"
+#include "regex/regex.h"
+#include "regex/regex_constants.h"
 #include "platform/utf16.h"
 
 namespace kestrel {
@@ -114,6 +116,26 @@ const ConnectProfile* match_profile(const std::vector<ConnectProfile>& profiles,
     if (iequals_ascii(p.user, user) && iequals_ascii(p.tns, tns) && p.connect_mode == connect_mode && p.oci7 == oci7)
       return &p;
   return nullptr;
+}
+
+std::vector<std::size_t> filter_profiles(const std::vector<ConnectProfile>& profiles, std::u16string_view filter) {
+  std::vector<std::size_t> shown;
+  std::unique_ptr<Regex> re;
+  if (!filter.empty()) {
+    constexpr unsigned flags = kRegexIgnoreCase | kRegexIgnoreWidth;
+    re = compile_regex(filter, flags);
+    if (!re) re = compile_plain_text(filter, flags);
+  }
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    const ConnectProfile& p = profiles[i];
+    if (re) {
+      const std::u16string text = p.user + u"@" + p.tns + u"\t" + std::u16string(connect_mode_text(p.connect_mode)) +
+                                  u"\t" + p.notes;
+      if (re->execute(text) != 1) continue;
+    }
+    shown.push_back(i);
+  }
+  return shown;
 }
 
 }  // namespace kestrel

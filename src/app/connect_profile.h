@@ -46,4 +46,10 @@ bool save_profiles(SettingsStore& store, const std::vector<ConnectProfile>& prof
 const ConnectProfile* match_profile(const std::vector<ConnectProfile>& profiles, std::u16string_view user,
                                     std::u16string_view tns, int32_t connect_mode, int32_t oci7);
 
+// Indices of the profiles the login filter shows: the text is matched as a
+// regular expression ignoring case and width against user "@" TNS, the mode
+// text and the notes (never the password); a text that does not compile is
+// matched literally; an empty text shows every profile.
+std::vector<std::size_t> filter_profiles(const std::vector<ConnectProfile>& profiles, std::u16string_view filter);
+
 }  // namespace kestrel

@@ -1,6 +1,9 @@
 # Login, connection profiles, options, start-up wiring.
 # The password codec and the profile store are plain C++.
 target_sources(kestrel_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/password_codec.cpp ${CMAKE_CURRENT_SOURCE_DIR}/connect_profile.cpp)
+if(TARGET kestrel_regex)
+  target_link_libraries(kestrel_app PUBLIC kestrel_regex)
+endif()
 # The session side is plain C++ on the Oracle layer and the SQL splitter.
 if(TARGET kestrel_oci AND TARGET kestrel_sqltext)
   target_sources(kestrel_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/session_control.cpp

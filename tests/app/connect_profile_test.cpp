@@ -7,6 +7,7 @@
 
 #include "app/password_codec.h"
 #include "platform/settings_store.h"
+#include "platform/utf16.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -137,6 +138,24 @@ TEST(ConnectProfiles, MatchIgnoresCaseOfNamesOnly) {
   EXPECT_EQ(match_profile(list, u"SCOTT", u"DB", 1, 1), nullptr);
   EXPECT_EQ(connect_mode_text(4), u"SYSOPER");
   EXPECT_EQ(connect_mode_text(3), u"");
+}
+
+TEST(ConnectProfiles, FilterMatchesNamesModeAndNotesNeverThePassword) {
+  ConnectProfile a = profile(u"SCOTT", u"secret");
+  a.notes = u"本番";
+  ConnectProfile b = profile(u"HR", u"x");
+  b.tns = u"test";
+  b.connect_mode = 2;
+  const std::vector<ConnectProfile> list = {a, b};
+  struct Case {
+    const char16_t* filter;
+    std::vector<std::size_t> shown;
+  } cases[] = {
+      {u"", {0, 1}},          {u"scott@db", {0}},  {u"ＳＣＯＴＴ", {0}}, {u"sysdba", {1}},
+      {u"本番", {0}},         {u"secret", {}},     {u"^hr@", {1}},       {u"(", {}},
+      {u"@(db|test)$", {}},   {u"@(db|test)\t", {0, 1}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(filter_profiles(list, c.filter), c.shown) << utf16_to_utf8(c.filter);
 }
 
 }  // namespace
