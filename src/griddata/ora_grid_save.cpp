@@ -1,5 +1,6 @@
 #include "griddata/ora_grid_save.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -167,7 +168,7 @@ class Saver {
     const OciDataset* ds = g->GetDataset();
     const int32_t first = g->GetRowidCol();
     for (std::size_t k = 0; k < g->GetKeyColNames().size(); ++k)
-      key_cols_.push_back(g->GetKeyColNames().size() == 1 ? first : first + 1 + static_cast<int32_t>(k));
+      key_cols_.push_back(g->GetHiddenColCnt() == 1 ? first : first + 1 + static_cast<int32_t>(k));
     (void)ds;
   }
 
@@ -222,14 +223,24 @@ class Saver {
   }
 
   int Updates() {
+    // Every statement finds its row by the fetched key, so a changed key
+    // column is written after the row's other columns.
+    std::vector<int32_t> order, key_last;
     for (int32_t col = 0; col < g_->GetColCnt(); ++col) {
+      const auto& keys = g_->GetKeyColNames();
+      const bool is_key = g_->GetHiddenColCnt() != 1 &&
+                          std::find(keys.begin(), keys.end(), g_->GetColName(col)) != keys.end();
+      (is_key ? key_last : order).push_back(col);
+    }
+    order.insert(order.end(), key_last.begin(), key_last.end());
+    for (int32_t col : order) {
       ArrayDml dml(s_,
                    format(u"update %s \nset \"%s\" = :X0 \n", {table_, g_->GetColName(col)}) +
                        KeyClause(g_->GetKeyColNames(), 1),
                    static_cast<int32_t>(key_cols_.size()) + 1, u"update", kSaveRowsPerArray, cancel_);
       dml.require_every_row();
       for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
-        if (col == 0) {
+        if (col == order.front()) {
           if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
         }
         if (!g_->IsUpdateRow(r) || !g_->IsUpdateCell(r, col)) continue;

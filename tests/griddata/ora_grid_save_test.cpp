@@ -208,6 +208,30 @@ TEST_F(OraGridSaveTest, UpdateOfARowDeletedElsewhereFailsAtThatRow) {
   EXPECT_EQ(grid_.GetData(3, 1), u"b");
 }
 
+TEST_F(OraGridSaveTest, KeyedTableWritesChangedKeysLast) {
+  // An index-organised table's select: a constant "ROWID", then the key.
+  grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
+  ds_.clear();
+  ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select t.*, 'X' \"ROWID\", name from t order by id", 100,
+                               OciMsgBuf(msg_)),
+            kOciOk)
+      << message();
+  ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"T", 0, false), 0);
+  ASSERT_EQ(grid_.GetKeyColNames(), std::vector<std::u16string>{u"NAME"});
+  ASSERT_EQ(grid_.UpdateData(0, 1, u"moved"), 0);  // the key itself changes
+  ASSERT_EQ(grid_.UpdateData(0, 2, u"8"), 0);
+  ASSERT_EQ(grid_.UpdateData(1, 2, u"9"), 0);
+  ASSERT_GE(grid_.DeleteRows(2, 2), 0);
+  CellPoint err;
+  ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(std::u16string(msg_), u"編集結果を保存しました。\n    delete: 1\n    insert 0\n    update 2");
+  std::vector<std::string> rows = committed();
+  ASSERT_EQ(rows.size(), 129u);
+  EXPECT_EQ(rows[0], "1:moved:8");
+  EXPECT_EQ(rows[1], "2:n2:9");
+  EXPECT_EQ(rows[2], "4:n4:");
+}
+
 TEST_F(OraGridSaveTest, NullInNotNullColumnStopsTheSave) {
   exec(u"create table nn (id number(5) not null, v varchar2(5))");
   exec(u"insert into nn values (1, 'x')");
