@@ -4,8 +4,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
@@ -93,14 +97,42 @@ CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_stor
   form->addRow(QStringLiteral("MODE"), mode_);
   form->addRow(QString(), oci7_);
 
+  filter_ = new QComboBox(this);
+  filter_->setObjectName("FILTER");
+  filter_->setEditable(true);
+  filter_->setInsertPolicy(QComboBox::NoInsert);
+  list_ = new QTreeWidget(this);
+  list_->setObjectName("PROFILES");
+  list_->setRootIsDecorated(false);
+  list_->setHeaderLabels({QStringLiteral("USER"), QStringLiteral("PASSWD"), QStringLiteral("TNS"),
+                          QStringLiteral("MODE"), QStringLiteral("OCI7"), QStringLiteral("NOTES")});
+  const int widths[] = {80, 80, 80, 70, 40, 100};
+  for (int c = 0; c < 6; ++c) list_->setColumnWidth(c, widths[c]);
+  list_->setSortingEnabled(true);
+  list_->sortByColumn(-1, Qt::AscendingOrder);
+  add_profile_ = new QPushButton(to_qstring(kAddProfileCaption), this);
+  connect(filter_, &QComboBox::editTextChanged, this, [this] { rebuild_list(); });
+  connect(list_, &QTreeWidget::currentItemChanged, this, [this] { on_profile_selected(); });
+  connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] {
+    if (!user_->text().isEmpty() || !password_->text().isEmpty() || !tns_->currentText().isEmpty()) on_ok();
+  });
+  connect(add_profile_, &QPushButton::clicked, this, [this] { on_add_profile(); });
+
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   ok_ = buttons->button(QDialogButtonBox::Ok);
   connect(ok_, &QPushButton::clicked, this, [this] { on_ok(); });
   connect(buttons, &QDialogButtonBox::rejected, this, &CLogin::reject);
   auto* box = new QVBoxLayout(this);
   box->addLayout(form);
-  box->addStretch(1);
-  box->addWidget(buttons);
+  box->addWidget(filter_);
+  box->addWidget(list_, 1);
+  auto* row = new QHBoxLayout;
+  row->addWidget(add_profile_);
+  row->addStretch(1);
+  row->addWidget(buttons);
+  box->addLayout(row);
+  resize(560, 420);
+  reload_profiles();
 
   for (const std::u16string& t : load_tns_list(profile_store_)) tns_->addItem(to_qstring(t));
   user_->setText(to_qstring(prefill.user));
@@ -150,6 +182,59 @@ LoginValues CLogin::read_fields() const {
   v.connect_mode = mode_->isEnabled() ? mode_->currentData().toInt() : 1;
   v.oci7 = oci7_->isChecked();
   return v;
+}
+
+void CLogin::reload_profiles() {
+  profiles_ = load_profiles(profile_store_).profiles;
+  rebuild_list();
+}
+
+void CLogin::rebuild_list() {
+  QSignalBlocker block(list_);
+  list_->clear();
+  for (std::size_t i : filter_profiles(profiles_, from_qstring(filter_->currentText()))) {
+    const ConnectProfile& p = profiles_[i];
+    auto* item = new QTreeWidgetItem(list_);
+    item->setText(0, to_qstring(p.user));
+    item->setText(1, p.password.empty() ? QString() : QStringLiteral("*****"));
+    item->setText(2, to_qstring(p.tns));
+    item->setText(3, to_qstring(connect_mode_text(p.connect_mode)));
+    item->setText(4, p.oci7 == 1 ? QStringLiteral("OCI7") : QString());
+    item->setText(5, to_qstring(p.notes));
+    item->setData(0, Qt::UserRole, static_cast<qulonglong>(i));
+  }
+}
+
+void CLogin::on_profile_selected() {
+  const QTreeWidgetItem* item = list_->currentItem();
+  if (!item) return;
+  const std::size_t i = item->data(0, Qt::UserRole).toULongLong();
+  if (i >= profiles_.size()) return;
+  const ConnectProfile& p = profiles_[i];
+  user_->setText(to_qstring(p.user));
+  password_->setText(to_qstring(p.password));
+  tns_->setEditText(to_qstring(p.tns));
+  if (mode_->isEnabled()) mode_->setCurrentIndex(p.connect_mode == 2 ? 1 : p.connect_mode == 4 ? 2 : 0);
+  oci7_->setChecked(p.oci7 == 1);
+}
+
+void CLogin::on_add_profile() {
+  const LoginValues v = read_fields();
+  // The list is read again so that edits made elsewhere are kept.
+  ProfileList list = load_profiles(profile_store_);
+  ConnectProfile p;
+  p.user = v.user;
+  p.tns = v.tns;
+  p.password = v.password;
+  p.connect_mode = v.connect_mode;
+  p.oci7 = v.oci7 ? 1 : 0;
+  list.profiles.push_back(std::move(p));
+  std::u16string error;
+  if (!save_profiles(profile_store_, list.profiles, &error)) {
+    ui().message_box(error, u"Error", mb::OK | mb::ICONEXCLAMATION);
+    return;
+  }
+  reload_profiles();
 }
 
 void CLogin::accept() { on_ok(); }

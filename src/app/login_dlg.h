@@ -12,12 +12,14 @@
 #include <thread>
 #include <vector>
 
+#include "app/connect_profile.h"
 #include "platform/settings_store.h"
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QTreeWidget;
 struct OciSession;
 
 namespace kestrel {
@@ -29,6 +31,7 @@ inline constexpr char16_t kLoginCaption[] = u"Kestrel Login";
 inline constexpr char16_t kLoginTitleFormat[] = u"%s Ver.%s (%s) Login";
 inline constexpr char16_t kLibraryNotInitialised[] = u"OCIライブラリが初期化されていません";
 inline constexpr char16_t kThreadCreateError[] = u"スレッド作成エラー";
+inline constexpr char16_t kAddProfileCaption[] = u"ログイン情報に追加";
 
 // The values the login was made with.
 struct LoginValues {
@@ -67,6 +70,9 @@ class CLogin : public QDialog {
   QComboBox* mode_combo() const { return mode_; }
   QCheckBox* oci7_check() const { return oci7_; }
   QPushButton* ok_button() const { return ok_; }
+  QComboBox* filter_combo() const { return filter_; }
+  QTreeWidget* profile_list() const { return list_; }
+  QPushButton* add_profile_button() const { return add_profile_; }
 
   void accept() override;
   void reject() override;
@@ -75,6 +81,10 @@ class CLogin : public QDialog {
   void on_ok();
   void join_env_thread();
   kestrel::LoginValues read_fields() const;
+  void reload_profiles();
+  void rebuild_list();
+  void on_profile_selected();
+  void on_add_profile();
 
   int mode_kind_;
   kestrel::SettingsStore& profile_store_;
@@ -84,6 +94,10 @@ class CLogin : public QDialog {
   QComboBox* mode_ = nullptr;
   QCheckBox* oci7_ = nullptr;
   QPushButton* ok_ = nullptr;
+  QComboBox* filter_ = nullptr;
+  QTreeWidget* list_ = nullptr;
+  QPushButton* add_profile_ = nullptr;
+  std::vector<kestrel::ConnectProfile> profiles_;
   std::thread env_thread_;
   OciSession* session_ = nullptr;
   kestrel::LoginValues values_;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <memory>
 
 #include "app/area_hooks.h"
@@ -112,6 +113,31 @@ TEST_F(LoginDlgTest, ModeAndOci7ArePrefilledAndRead) {
   close_session(&s);
   EXPECT_EQ(dlg.values().connect_mode, 1);
   EXPECT_TRUE(dlg.values().oci7);
+}
+
+TEST_F(LoginDlgTest, AddedProfileIsListedFilteredAndFillsTheFields) {
+  CLogin dlg(kLoginStartup, prefill(), store_);
+  dlg.password_edit()->setText(QStringLiteral("TIGER"));
+  dlg.add_profile_button()->click();
+  EXPECT_TRUE(ui_.boxes.empty());
+  ASSERT_EQ(dlg.profile_list()->topLevelItemCount(), 1);
+  EXPECT_EQ(dlg.profile_list()->topLevelItem(0)->text(1), QStringLiteral("*****"));
+  ProfileList stored = load_profiles(store_);
+  ASSERT_EQ(stored.profiles.size(), 1u);
+  EXPECT_EQ(stored.profiles[0].password, u"TIGER");
+  dlg.filter_combo()->setEditText(QStringLiteral("nobody"));
+  EXPECT_EQ(dlg.profile_list()->topLevelItemCount(), 0);
+  dlg.filter_combo()->setEditText(QStringLiteral("scott"));
+  ASSERT_EQ(dlg.profile_list()->topLevelItemCount(), 1);
+  dlg.user_edit()->clear();
+  dlg.password_edit()->clear();
+  dlg.profile_list()->setCurrentItem(dlg.profile_list()->topLevelItem(0));
+  EXPECT_EQ(dlg.user_edit()->text(), QStringLiteral("SCOTT"));
+  EXPECT_EQ(dlg.password_edit()->text(), QStringLiteral("TIGER"));
+  dlg.accept();
+  OciSession* s = dlg.take_session();
+  ASSERT_NE(s, nullptr);
+  close_session(&s);
 }
 
 TEST_F(LoginDlgTest, CancelOpensNothing) {
