@@ -7,6 +7,7 @@
 
 #include "../oci/oci_test_support.h"
 #include "griddata/ora_grid_data.h"
+#include "griddata/ora_grid_preview.h"
 #include "griddata/ora_grid_save.h"
 #include "oci/oci_codes.h"
 #include "oci/oci_cursor.h"
@@ -281,6 +282,43 @@ TEST_F(OraGridSaveTest, ValuesMustFitTheirBuffer) {
     }
     EXPECT_EQ(committed()[0], "1:n1:");
   }
+}
+
+
+TEST(OraQuotedLiteral, DoublesQuotesAndKeepsPairs) {
+  EXPECT_EQ(ora_quoted_literal(u""), u"NULL");
+  EXPECT_EQ(ora_quoted_literal(u"it's"), u"'it''s'");
+  EXPECT_EQ(ora_quoted_literal(u"𠮷''"), u"'𠮷'''''");
+}
+
+TEST_F(OraGridSaveTest, PreviewScriptAndRefusals) {
+  ASSERT_GE(grid_.DeleteRows(2, 2), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 1, u"it's"), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 2, u"4"), 0);
+  ASSERT_GE(grid_.InsertRows(129, 1), 0);
+  ASSERT_EQ(grid_.UpdateData(130, 0, u"131"), 0);
+  ASSERT_EQ(grid_.UpdateData(130, 1, u"𠮷"), 0);
+  std::u16string script;
+  ASSERT_EQ(oci_preview_grid_sql(&grid_, &script, OciMsgBuf(msg_)), 0) << message();
+  EXPECT_EQ(script,
+            u"delete from \"SCOTT\".\"T\" where \"ID\" = '3';\n"
+            u"update \"SCOTT\".\"T\" set \"NAME\" = 'it''s', \"N\" = '4' where \"ID\" = '1';\n"
+            u"insert into \"SCOTT\".\"T\" (\"ID\", \"NAME\", \"N\") values ('131', '𠮷', NULL);\n");
+
+  exec(u"create table nokey (a varchar2(5))");
+  grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
+  ds_.clear();
+  ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select nokey.*, rowid from nokey", 100, OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"NOKEY", 0, false), 0);
+  EXPECT_EQ(oci_preview_grid_sql(&grid_, &script, OciMsgBuf(msg_)), 1);
+  EXPECT_EQ(std::u16string(msg_), u"Primary Keyの無いテーブルでは，この機能を利用できません");
+
+  grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
+  ds_.clear();
+  ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select name, rowid from t", 100, OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"T", 0, false), 0);
+  EXPECT_EQ(oci_preview_grid_sql(&grid_, &script, OciMsgBuf(msg_)), 1);
+  EXPECT_EQ(std::u16string(msg_), u"Primary Keyのカラムが表示されていないため，この機能を利用できません(ID)");
 }
 
 }  // namespace
