@@ -7,6 +7,8 @@
 #include "app/current_connection.h"
 #include "app/login_dlg.h"
 
+class CTernApp;
+
 namespace kestrel {
 
 inline constexpr int kLoginOpened = 0;
@@ -21,6 +23,10 @@ bool save_last_login(SettingsStore& own_store, const LoginValues& v);
 // is not loaded, which is reported).
 int run_login_flow(int mode, AppSettingsStore& store, const AppSettings& settings, OciSession** session,
                    LoginValues* values);
+
+// The change of connection command: asks about unsaved edits, runs the
+// dialog in change mode, then replaces the old session with the new one.
+void change_connection(CTernApp& app);
 
 // Makes an opened session the current connection.
 void make_current(CurrentConnection& conn, OciSession* session, const LoginValues& v);

@@ -49,6 +49,8 @@ bool run_post_login_setup(CTernApp& app) {
   return true;
 }
 
+}  // namespace
+
 // Change of connection: the new session is opened first and becomes current
 // only after the old one is gone, so disconnect never ends the new one.
 void change_connection(CTernApp& app) {
@@ -67,8 +69,6 @@ void change_connection(CTernApp& app) {
   app.update_all_views(hint::kConnectionChanged);
   app.update_all_views(hint::kOwnerChanged);
 }
-
-}  // namespace
 
 void install_login_hooks(CTernApp& app) {
   StartupHooks& h = app.hooks();

@@ -18,6 +18,7 @@
 #include "app/tern_app.h"
 #include "app/qt_text.h"
 #include "login_db.h"
+#include "oci/oci_cursor.h"
 #include "oci/oci_session.h"
 #include "platform/settings_store.h"
 #include "support/scripted_ui.h"
@@ -215,6 +216,40 @@ TEST_F(StartupTest, FailedLogonShowsTheErrorThenTheDialog) {
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].title, u"Message");
   EXPECT_NE(ui.boxes[0].text.find(u"ORA-01017"), std::u16string::npos);
+  app->exit_instance();
+}
+
+TEST_F(StartupTest, ChangeOfConnectionRollsBackTheOldSessionAndCancelKeepsIt) {
+  auto app = make_app("LOGON=SCOTT/TIGER@" + db_.string());
+  ScriptedUi ui;
+  std::vector<int> hints;
+  app->hooks().update_views = [&](int hint, const void*) { hints.push_back(hint); };
+  ASSERT_TRUE(app->init_instance());
+  OciSession* old = current_session();
+  ASSERT_EQ(run_startup_sql_text(old, u"create table c (n number);\ninsert into c values (1);\n", {}), 0);
+
+  QTimer::singleShot(0, [] {
+    if (auto* dlg = qobject_cast<CLogin*>(QApplication::activeModalWidget())) dlg->reject();
+  });
+  change_connection(*app);
+  EXPECT_EQ(current_session(), old) << "Cancel keeps the old session";
+  EXPECT_TRUE(hints.empty());
+
+  QTimer::singleShot(0, [this] {
+    if (auto* dlg = qobject_cast<CLogin*>(QApplication::activeModalWidget())) {
+      dlg->user_edit()->setText(QStringLiteral("SCOTT"));
+      dlg->password_edit()->setText(QStringLiteral("TIGER"));
+      dlg->tns_combo()->setEditText(to_qstring(tns()));
+      dlg->accept();
+    }
+  });
+  change_connection(*app);
+  ASSERT_NE(current_session(), nullptr);
+  EXPECT_EQ(app->connection().connected, 1);
+  EXPECT_EQ(hints, (std::vector<int>{1010, 1020, 1021})) << "disconnect, then the change";
+  char16_t out[32] = {};
+  ASSERT_EQ(oci_select_value(current_session(), u"select count(*) from c", out, sizeof out, nullptr), 0);
+  EXPECT_EQ(std::u16string(out), u"0") << "the old session's insert was rolled back";
   app->exit_instance();
 }
 
