@@ -69,8 +69,9 @@ bool remember_tns(SettingsStore& store, const std::u16string& tns) {
 
 using namespace kestrel;
 
-CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_store, QWidget* parent)
-    : QDialog(parent), mode_kind_(mode), profile_store_(profile_store) {
+CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_store, SettingsStore* own_store,
+               QWidget* parent)
+    : QDialog(parent), mode_kind_(mode), profile_store_(profile_store), own_store_(own_store) {
   // A top-level window of its own, with a task-bar entry.
   setWindowFlag(Qt::Window, true);
   setWindowTitle(to_qstring(format(kLoginTitleFormat, {kLoginCaption, u16(KESTREL_VERSION), u"64bit"})));
@@ -132,6 +133,7 @@ CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_stor
   row->addWidget(buttons);
   box->addLayout(row);
   resize(560, 420);
+  restore_geometry();
   reload_profiles();
 
   for (const std::u16string& t : load_tns_list(profile_store_)) tns_->addItem(to_qstring(t));
@@ -235,6 +237,37 @@ void CLogin::on_add_profile() {
     return;
   }
   reload_profiles();
+}
+
+namespace {
+constexpr std::u16string_view kDlgSection = u"LOGIN_DLG";
+// Key names as stored by earlier versions (the misspelling is part of the format).
+constexpr std::u16string_view kColumnKeys[] = {u"C_USER_WITDH", u"C_PASSWD_WITDH", u"C_TNS_WITDH",
+                                               u"C_MODE_WITDH", u"C_OCI7_WITDH", u"C_NOTES_WIDTH"};
+constexpr int kColumnDefaults[] = {80, 80, 80, 70, 40, 100};
+}  // namespace
+
+void CLogin::restore_geometry() {
+  if (!own_store_) return;
+  const int w = own_store_->get_int(kDlgSection, u"WIDTH", 0);
+  const int h = own_store_->get_int(kDlgSection, u"HEIGHT", 0);
+  if (w > 0 || h > 0) resize(std::max(w, 350), std::max(h, 300));
+  for (int c = 0; c < 6; ++c)
+    list_->setColumnWidth(c, std::max(own_store_->get_int(kDlgSection, kColumnKeys[c], kColumnDefaults[c]), 20));
+}
+
+void CLogin::save_geometry() {
+  if (!own_store_) return;
+  SettingsBatch batch(*own_store_);
+  own_store_->write_int(kDlgSection, u"WIDTH", width());
+  own_store_->write_int(kDlgSection, u"HEIGHT", height());
+  for (int c = 0; c < 6; ++c) own_store_->write_int(kDlgSection, kColumnKeys[c], list_->columnWidth(c));
+  if (!batch.commit()) std::fputs("kestrel: the login dialog size could not be saved\n", stderr);
+}
+
+void CLogin::done(int r) {
+  save_geometry();
+  QDialog::done(r);
 }
 
 void CLogin::accept() { on_ok(); }

@@ -55,8 +55,9 @@ class CLogin : public QDialog {
  public:
   // `profile_store` holds the TNS list (the sibling store when profiles are
   // shared); it must outlive the dialog.
+  // `own_store` (may be null) keeps the dialog size and column widths.
   CLogin(int mode, const kestrel::LoginValues& prefill, kestrel::SettingsStore& profile_store,
-         QWidget* parent = nullptr);
+         kestrel::SettingsStore* own_store = nullptr, QWidget* parent = nullptr);
   ~CLogin() override;
 
   // The session opened by OK (ownership passes to the caller), or null.
@@ -80,6 +81,9 @@ class CLogin : public QDialog {
  private:
   void on_ok();
   void join_env_thread();
+  void restore_geometry();
+  void save_geometry();
+  void done(int r) override;
   kestrel::LoginValues read_fields() const;
   void reload_profiles();
   void rebuild_list();
@@ -88,6 +92,7 @@ class CLogin : public QDialog {
 
   int mode_kind_;
   kestrel::SettingsStore& profile_store_;
+  kestrel::SettingsStore* own_store_;
   QLineEdit* user_ = nullptr;
   QLineEdit* password_ = nullptr;
   QComboBox* tns_ = nullptr;

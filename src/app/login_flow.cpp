@@ -44,7 +44,7 @@ int run_login_flow(int mode, AppSettingsStore& store, const AppSettings& setting
   if (settings.SHARE_CONNECT_INFO == 1) sibling = store.sibling_store();
   SettingsStore& profile_store = sibling ? *sibling : store.store();
 
-  CLogin dlg(mode, last, profile_store);
+  CLogin dlg(mode, last, profile_store, &store.store());
   if (dlg.exec() != QDialog::Accepted) return kLoginCancelled;
   OciSession* s = dlg.take_session();
   if (!s) return kLoginCancelled;

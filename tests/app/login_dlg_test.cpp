@@ -141,6 +141,25 @@ TEST_F(LoginDlgTest, AddedProfileIsListedFilteredAndFillsTheFields) {
   close_session(&s);
 }
 
+TEST_F(LoginDlgTest, SizeAndColumnWidthsAreKept) {
+  MemorySettingsStore own;
+  own.write_int(u"LOGIN_DLG", u"WIDTH", 100);
+  own.write_int(u"LOGIN_DLG", u"HEIGHT", 700);
+  own.write_int(u"LOGIN_DLG", u"C_TNS_WITDH", 5);
+  own.write_int(u"LOGIN_DLG", u"C_NOTES_WIDTH", 150);
+  {
+    CLogin dlg(kLoginStartup, prefill(), store_, &own);
+    EXPECT_EQ(dlg.width(), 350) << "never narrower than 350";
+    EXPECT_EQ(dlg.height(), 700);
+    EXPECT_LT(dlg.profile_list()->columnWidth(2), 40) << "a stored width below 20 becomes the minimum";
+    EXPECT_EQ(dlg.profile_list()->columnWidth(5), 150);
+    dlg.profile_list()->setColumnWidth(0, 123);
+    dlg.reject();
+  }
+  EXPECT_EQ(own.get_int(u"LOGIN_DLG", u"C_USER_WITDH", 0), 123);
+  EXPECT_EQ(own.get_int(u"LOGIN_DLG", u"HEIGHT", 0), 700);
+}
+
 TEST_F(LoginDlgTest, CancelOpensNothing) {
   CLogin dlg(kLoginStartup, prefill(), store_);
   dlg.password_edit()->setText(QStringLiteral("TIGER"));
