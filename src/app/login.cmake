@@ -1,6 +1,7 @@
 # Login, connection profiles, options, start-up wiring.
 # The password codec and the profile store are plain C++.
-target_sources(kestrel_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/password_codec.cpp ${CMAKE_CURRENT_SOURCE_DIR}/connect_profile.cpp)
+target_sources(kestrel_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/password_codec.cpp ${CMAKE_CURRENT_SOURCE_DIR}/connect_profile.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/login_filter_history.cpp)
 if(TARGET kestrel_regex)
   target_link_libraries(kestrel_app PUBLIC kestrel_regex)
 endif()

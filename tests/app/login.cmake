@@ -1,6 +1,6 @@
 # Login area: sessions, the login dialog and flow, against ocilite.
 if(KESTREL_BUILD_GUI AND TARGET kestrel_gui AND TARGET ocilite AND TARGET kestrel_ocilite)
-  kestrel_test(app_login password_codec_test.cpp connect_profile_test.cpp session_control_test.cpp login_dlg_test.cpp)
+  kestrel_test(app_login password_codec_test.cpp login_filter_history_test.cpp connect_profile_test.cpp session_control_test.cpp login_dlg_test.cpp)
   target_link_libraries(app_login_tests PRIVATE kestrel_gui)
   add_dependencies(app_login_tests ocilite kestrel_ocilite)
   target_compile_definitions(app_login_tests PRIVATE
