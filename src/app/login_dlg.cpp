@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QSignalBlocker>
 #include <QLineEdit>
+#include <QMenu>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -15,11 +16,13 @@
 #include <cstdio>
 #include <system_error>
 
+#include "app/login_filter_history.h"
 #include "app/qt_text.h"
 #include "app/session_control.h"
 #include "oci/oci_codes.h"
 #include "oci/oci_library.h"
 #include "oci/oci_session.h"
+#include "platform/environment.h"
 #include "platform/format.h"
 #include "platform/ui_services.h"
 #include "platform/utf16.h"
@@ -113,6 +116,20 @@ CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_stor
   list_->sortByColumn(-1, Qt::AscendingOrder);
   add_profile_ = new QPushButton(to_qstring(kAddProfileCaption), this);
   connect(filter_, &QComboBox::editTextChanged, this, [this] { rebuild_list(); });
+  filter_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(filter_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu menu(this);
+    const struct {
+      uint32_t id;
+      const char16_t* text;
+    } items[] = {{kFilterAddToList, u"リストに追加"}, {kFilterRemoveFromList, u"リストから削除"},
+                 {kFilterClear, u"フィルタをクリア"}};
+    for (const auto& item : items) {
+      const uint32_t id = item.id;
+      menu.addAction(to_qstring(item.text), this, [this, id] { run_filter_command(id); });
+    }
+    menu.exec(filter_->mapToGlobal(at));
+  });
   connect(list_, &QTreeWidget::currentItemChanged, this, [this] { on_profile_selected(); });
   connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] {
     if (!user_->text().isEmpty() || !password_->text().isEmpty() || !tns_->currentText().isEmpty()) on_ok();
@@ -134,6 +151,7 @@ CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_stor
   box->addLayout(row);
   resize(560, 420);
   restore_geometry();
+  set_filter_history_files(user_filter_history_file(), program_folder() / "data" / "login_filter.txt");
   reload_profiles();
 
   for (const std::u16string& t : load_tns_list(profile_store_)) tns_->addItem(to_qstring(t));
@@ -184,6 +202,35 @@ LoginValues CLogin::read_fields() const {
   v.connect_mode = mode_->isEnabled() ? mode_->currentData().toInt() : 1;
   v.oci7 = oci7_->isChecked();
   return v;
+}
+
+void CLogin::set_filter_history_files(std::filesystem::path user_file, std::filesystem::path seed_file) {
+  history_file_ = std::move(user_file);
+  history_ = load_filter_history(history_file_, seed_file);
+  fill_history_items();
+}
+
+void CLogin::fill_history_items() {
+  const QString text = filter_->currentText();
+  QSignalBlocker block(filter_);
+  filter_->clear();
+  for (const std::u16string& h : history_) filter_->addItem(to_qstring(h));
+  filter_->setEditText(text);
+}
+
+void CLogin::run_filter_command(uint32_t id) {
+  const std::u16string text = from_qstring(filter_->currentText());
+  if (id == kFilterAddToList) {
+    if (!add_to_filter_history(history_, text)) return;
+  } else if (id == kFilterRemoveFromList) {
+    remove_from_filter_history(history_, text);
+  } else if (id == kFilterClear) {
+    filter_->setEditText(QString());
+    return;
+  } else {
+    return;
+  }
+  fill_history_items();
 }
 
 void CLogin::reload_profiles() {
@@ -267,6 +314,9 @@ void CLogin::save_geometry() {
 
 void CLogin::done(int r) {
   save_geometry();
+  std::u16string error;
+  if (!history_file_.empty() && !save_filter_history(history_file_, history_, &error))
+    std::fprintf(stderr, "kestrel: the login filter history could not be saved: %s\n", utf16_to_utf8(error).c_str());
   QDialog::done(r);
 }
 

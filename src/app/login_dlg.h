@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +33,10 @@ inline constexpr char16_t kLoginTitleFormat[] = u"%s Ver.%s (%s) Login";
 inline constexpr char16_t kLibraryNotInitialised[] = u"OCIライブラリが初期化されていません";
 inline constexpr char16_t kThreadCreateError[] = u"スレッド作成エラー";
 inline constexpr char16_t kAddProfileCaption[] = u"ログイン情報に追加";
+// The filter's context menu.
+inline constexpr uint32_t kFilterAddToList = 34021;     // "リストに追加"
+inline constexpr uint32_t kFilterRemoveFromList = 34022;  // "リストから削除"
+inline constexpr uint32_t kFilterClear = 34023;         // "フィルタをクリア"
 
 // The values the login was made with.
 struct LoginValues {
@@ -58,6 +63,12 @@ class CLogin : public QDialog {
   // `own_store` (may be null) keeps the dialog size and column widths.
   CLogin(int mode, const kestrel::LoginValues& prefill, kestrel::SettingsStore& profile_store,
          kestrel::SettingsStore* own_store = nullptr, QWidget* parent = nullptr);
+  // Where the filter history is read from and written to (tests point it
+  // elsewhere before the dialog closes).
+  void set_filter_history_files(std::filesystem::path user_file, std::filesystem::path seed_file);
+  // Runs one of the filter's context-menu commands.
+  void run_filter_command(uint32_t id);
+  const std::vector<std::u16string>& filter_history() const { return history_; }
   ~CLogin() override;
 
   // The session opened by OK (ownership passes to the caller), or null.
@@ -103,6 +114,9 @@ class CLogin : public QDialog {
   QTreeWidget* list_ = nullptr;
   QPushButton* add_profile_ = nullptr;
   std::vector<kestrel::ConnectProfile> profiles_;
+  std::vector<std::u16string> history_;
+  std::filesystem::path history_file_;
+  void fill_history_items();
   std::thread env_thread_;
   OciSession* session_ = nullptr;
   kestrel::LoginValues values_;

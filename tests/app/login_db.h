@@ -33,6 +33,8 @@ class LoginDbTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset();
+    // Nothing a test does may reach the user's own settings.
+    setenv("XDG_CONFIG_HOME", (tmp_.path() / "config").c_str(), 1);
     db_ = tmp_.path() / "db";
     ASSERT_EQ(ocilite("create " + shell_quote(db_.string())), 0);
     ASSERT_EQ(ocilite("user add " + shell_quote(db_.string()) + " SCOTT TIGER"), 0);
@@ -41,7 +43,10 @@ class LoginDbTest : public ::testing::Test {
     ClientLibraryResult r = load_client_library({}, {});
     ASSERT_TRUE(r.loaded) << utf16_to_utf8(r.error);
   }
-  void TearDown() override { reset(); }
+  void TearDown() override {
+    reset();
+    unsetenv("XDG_CONFIG_HOME");
+  }
 
   static int ocilite(const std::string& args, const std::string& input_file = {}) {
     std::string cmd = shell_quote(from_env("KESTREL_TEST_OCILITE_TOOL", KESTREL_TEST_OCILITE_TOOL)) + " " + args;

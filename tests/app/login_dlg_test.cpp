@@ -160,6 +160,29 @@ TEST_F(LoginDlgTest, SizeAndColumnWidthsAreKept) {
   EXPECT_EQ(own.get_int(u"LOGIN_DLG", u"HEIGHT", 0), 700);
 }
 
+TEST_F(LoginDlgTest, FilterHistoryCommandsAndSaveOnClose) {
+  const auto user_file = tmp_.path() / "cfg" / "login_filter.txt";
+  {
+    CLogin dlg(kLoginStartup, prefill(), store_);
+    dlg.set_filter_history_files(user_file, tmp_.path() / "no-seed.txt");
+    dlg.filter_combo()->setEditText(QStringLiteral("scott"));
+    dlg.run_filter_command(kFilterAddToList);
+    dlg.filter_combo()->setEditText(QStringLiteral("hr"));
+    dlg.run_filter_command(kFilterAddToList);
+    EXPECT_EQ(dlg.filter_history(), (std::vector<std::u16string>{u"hr", u"scott"}));
+    EXPECT_EQ(dlg.filter_combo()->count(), 2);
+    dlg.run_filter_command(kFilterRemoveFromList);
+    EXPECT_EQ(dlg.filter_history(), (std::vector<std::u16string>{u"scott"}));
+    dlg.run_filter_command(kFilterClear);
+    EXPECT_TRUE(dlg.filter_combo()->currentText().isEmpty());
+    dlg.reject();
+  }
+  CLogin again(kLoginStartup, prefill(), store_);
+  again.set_filter_history_files(user_file, {});
+  EXPECT_EQ(again.filter_history(), (std::vector<std::u16string>{u"scott"}));
+  again.set_filter_history_files({}, {});
+}
+
 TEST_F(LoginDlgTest, CancelOpensNothing) {
   CLogin dlg(kLoginStartup, prefill(), store_);
   dlg.password_edit()->setText(QStringLiteral("TIGER"));
