@@ -9,7 +9,7 @@
 namespace kestrel {
 namespace {
 
-struct Spec {
+struct Conversion {
   bool left = false, plus = false, space = false, alt = false, zero = false;
   int width = -1;
   int precision = -1;
@@ -34,19 +34,19 @@ class Formatter {
         ++i;
         continue;
       }
-      Spec spec;
-      if (!parse(fmt, i, spec)) {
+      Conversion conv;
+      if (!parse(fmt, i, conv)) {
         fail();
         break;
       }
-      emit(spec);
+      emit(conv);
     }
     if (next_ != args_.size()) fail();  // extra arguments
     return std::move(out_);
   }
 
  private:
-  bool parse(std::u16string_view f, std::size_t& i, Spec& s) {
+  bool parse(std::u16string_view f, std::size_t& i, Conversion& s) {
     for (; i < f.size(); ++i) {
       char16_t c = f[i];
       if (c == u'-') s.left = true;
@@ -96,7 +96,7 @@ class Formatter {
     out_ += u"%!";
   }
 
-  void pad_and_append(std::u16string_view body, const Spec& s) {
+  void pad_and_append(std::u16string_view body, const Conversion& s) {
     std::size_t len = body.size();
     std::size_t w = s.width > 0 ? static_cast<std::size_t>(s.width) : 0;
     if (!s.left && len < w) out_.append(w - len, u' ');
@@ -106,39 +106,39 @@ class Formatter {
 
   // Numbers go through the C library with a conversion we assembled, so the
   // result follows printf exactly (zero padding, signs, precision).
-  void emit_c(const Spec& s, char conv, const char* length, const FormatArg& a) {
-    char spec[32];
+  void emit_c(const Conversion& s, char conv, const char* length, const FormatArg& a) {
+    char cfmt[32];
     int n = 0;
-    spec[n++] = '%';
-    if (s.left) spec[n++] = '-';
-    if (s.plus) spec[n++] = '+';
-    if (s.space) spec[n++] = ' ';
-    if (s.alt) spec[n++] = '#';
-    if (s.zero) spec[n++] = '0';
-    spec[n++] = '*';
-    spec[n++] = '.';
-    spec[n++] = '*';
-    for (const char* l = length; *l; ++l) spec[n++] = *l;
-    spec[n++] = conv;
-    spec[n] = 0;
+    cfmt[n++] = '%';
+    if (s.left) cfmt[n++] = '-';
+    if (s.plus) cfmt[n++] = '+';
+    if (s.space) cfmt[n++] = ' ';
+    if (s.alt) cfmt[n++] = '#';
+    if (s.zero) cfmt[n++] = '0';
+    cfmt[n++] = '*';
+    cfmt[n++] = '.';
+    cfmt[n++] = '*';
+    for (const char* l = length; *l; ++l) cfmt[n++] = *l;
+    cfmt[n++] = conv;
+    cfmt[n] = 0;
     int width = s.width < 0 ? 0 : s.width;
     int prec = s.precision;
     char buf[512];
     int len;
     if (conv == 'f' || conv == 'F' || conv == 'e' || conv == 'E' || conv == 'g' || conv == 'G') {
       double d = a.kind() == FormatArg::Kind::Double ? a.as_double() : static_cast<double>(a.as_int());
-      len = std::snprintf(buf, sizeof buf, spec, width, prec, d);
+      len = std::snprintf(buf, sizeof buf, cfmt, width, prec, d);
     } else if (conv == 'd' || conv == 'i') {
-      len = std::snprintf(buf, sizeof buf, spec, width, prec, static_cast<long long>(a.as_int()));
+      len = std::snprintf(buf, sizeof buf, cfmt, width, prec, static_cast<long long>(a.as_int()));
     } else {
-      len = std::snprintf(buf, sizeof buf, spec, width, prec, static_cast<unsigned long long>(a.as_uint()));
+      len = std::snprintf(buf, sizeof buf, cfmt, width, prec, static_cast<unsigned long long>(a.as_uint()));
     }
     if (len < 0) return fail();
     if (len >= static_cast<int>(sizeof buf)) len = sizeof buf - 1;
     for (int k = 0; k < len; ++k) out_.push_back(static_cast<unsigned char>(buf[k]));
   }
 
-  void emit(const Spec& s) {
+  void emit(const Conversion& s) {
     const FormatArg* a = take();
     if (!a) return fail();
     using K = FormatArg::Kind;

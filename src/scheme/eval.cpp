@@ -623,16 +623,16 @@ bool letopt_loop(Interp& sc) {
   Cell* vals = car(sc.args);
   Cell* specs = cdr(sc.args);
   while (is_pair(specs)) {
-    Cell* spec = car(specs);
-    Cell* name = is_pair(spec) ? car(spec) : spec;
-    if (!is_symbol(name) || (is_pair(spec) && !is_pair(cdr(spec)))) return s_error(sc, u"syntax error", spec);
+    Cell* binding = car(specs);
+    Cell* name = is_pair(binding) ? car(binding) : binding;
+    if (!is_symbol(name) || (is_pair(binding) && !is_pair(cdr(binding)))) return s_error(sc, u"syntax error", binding);
     if (is_pair(vals)) {
       bind_new(sc, name, car(vals));
       vals = cdr(vals);
-    } else if (is_pair(spec)) {
+    } else if (is_pair(binding)) {
       sc.args = mk_cons(sc, vals, specs);
       s_save(sc, OP_LETOPT2, sc.args, sc.code);
-      sc.code = cadr(spec);
+      sc.code = cadr(binding);
       return s_goto(sc, OP_EVAL);
     } else {
       bind_new(sc, name, sc.UNDEF);
