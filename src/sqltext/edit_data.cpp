@@ -596,9 +596,7 @@ int CEditData::Unindent(int tab_width) {
     if (t[col] == u'\t') {
       n = 1;
     } else {
-      while (n < width && col + n < static_cast<int32_t>(t.size()) &&
-             (t[col + n] == u' ' || t[col + n] == u'\t' || t[col + n] == u'\f'))
-        ++n;
+      while (n < width && col + n < static_cast<int32_t>(t.size()) && t[col + n] == u' ') ++n;
     }
     if (n > 0) rc = DoDelete({l, col}, {l, col + n});
   }

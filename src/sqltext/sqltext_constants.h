@@ -76,7 +76,9 @@ inline constexpr char16_t kEditClipboardSetError[] = u"Unable to set Clipboard d
 inline constexpr const char16_t* kLineEndCaptions[] = {u"CR+LF(\\r\\n)", u"LF(\\n)", u"CR(\\r)"};
 
 // Unindent patterns: at the line start, and at a box selection's left edge.
-inline constexpr char16_t kUnindentPattern[] = u"^((\\t)|(\\s{1,%d}))";
-inline constexpr char16_t kUnindentBoxPattern[] = u"\\=^((\\t)|(\\s{1,%d}))";
+// One tab stop goes: one tab, or up to tab-width spaces (never a space and
+// the tabs after it together, which "\\s" would take).
+inline constexpr char16_t kUnindentPattern[] = u"^((\\t)|( {1,%d}))";
+inline constexpr char16_t kUnindentBoxPattern[] = u"\\=^((\\t)|( {1,%d}))";
 
 }  // namespace kestrel

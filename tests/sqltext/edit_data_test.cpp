@@ -79,7 +79,7 @@ const std::vector<EditCase>& EditCases() {
       {"unindent removes one tab or up to tab-width blanks", "  x\n\t\ty\n      z\n \tw\nv", [](CEditData& d) {
          d.SetSelection({0, 0}, {4, 1});
          d.Unindent(4);
-       }, "x\n\ty\n  z\nw\nv", 1},
+       }, "x\n\ty\n  z\n\tw\nv", 1},
       {"unindent of a box works at its left edge", "a  b\nc\td\ne f", [](CEditData& d) {
          d.SetSelection({0, 1}, {2, 3}, true);
          d.Unindent(4);

@@ -117,7 +117,7 @@ TEST(EditSearch, ReplaceAllInsideABoxSelection) {
   // Anchored at the box's left edge.
   d.SetText(u"a  b\n   c\nd");
   d.SetSelection({0, 1}, {1, 3}, true);
-  auto unindent = Compile(u"\\=^((\\t)|(\\s{1,4}))");
+  auto unindent = Compile(u"\\=^((\\t)|( {1,4}))");
   EXPECT_EQ(d.ReplaceAll(*unindent, u"", false, true), 2);
   EXPECT_EQ(Text(d), "ab\n c\nd");
 }

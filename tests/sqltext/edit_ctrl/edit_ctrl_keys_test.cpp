@@ -254,7 +254,7 @@ TEST(EditCtrlKeys, IndentUnindentTable) {
 // Unindent removes one tab stop: a tab, or up to tab-width spaces, never
 // a space and the tabs after it. Waits for the buffer's unindent to match
 // spaces only in its second branch.
-TEST(EditCtrlKeys, DISABLED_UnindentTakesSpacesOrOneTabNeverBoth) {
+TEST(EditCtrlKeys, UnindentTakesSpacesOrOneTabNeverBoth) {
   ScriptedUi ui;
   auto ctrl = MakeCtrl();
   ctrl->SetTabWidth(4);
