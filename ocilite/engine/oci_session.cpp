@@ -35,6 +35,20 @@ Session* session_for_break(void* hndlp) {
   return nullptr;
 }
 
+// The transaction calls share their checks: valid handles, an open session;
+// `step` runs the session's own operation.
+template <typename Step>
+sword run_transaction_step(OCISvcCtx* svchp, OCIError* errhp, Step step) {
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!svc || !err) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  Session* s = session_of(svc);
+  if (!s) return record_error(err, engine_error(ora::kNotConnected));
+  if (OraError e = step(*s)) return record_error(err, e);
+  return OCI_SUCCESS;
+}
+
 }  // namespace
 
 extern "C" {
@@ -186,36 +200,15 @@ sword OCIServerRelease2(void* hndlp, OCIError* errhp, OraText* bufp, ub4 bufsz, 
 }
 
 sword OCITransStart(OCISvcCtx* svchp, OCIError* errhp, uword, ub4) {
-  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
-  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
-  if (!svc || !err) return OCI_INVALID_HANDLE;
-  clear_errors(err);
-  Session* s = session_of(svc);
-  if (!s) return record_error(err, engine_error(ora::kNotConnected));
-  if (OraError e = s->begin()) return record_error(err, e);
-  return OCI_SUCCESS;
+  return run_transaction_step(svchp, errhp, [](Session& s) { return s.begin(); });
 }
 
 sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4) {
-  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
-  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
-  if (!svc || !err) return OCI_INVALID_HANDLE;
-  clear_errors(err);
-  Session* s = session_of(svc);
-  if (!s) return record_error(err, engine_error(ora::kNotConnected));
-  if (OraError e = s->commit()) return record_error(err, e);
-  return OCI_SUCCESS;
+  return run_transaction_step(svchp, errhp, [](Session& s) { return s.commit(); });
 }
 
 sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4) {
-  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
-  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
-  if (!svc || !err) return OCI_INVALID_HANDLE;
-  clear_errors(err);
-  Session* s = session_of(svc);
-  if (!s) return record_error(err, engine_error(ora::kNotConnected));
-  if (OraError e = s->rollback()) return record_error(err, e);
-  return OCI_SUCCESS;
+  return run_transaction_step(svchp, errhp, [](Session& s) { return s.rollback(); });
 }
 
 sword OCIBreak(void* hndlp, OCIError* errhp) {
