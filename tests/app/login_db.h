@@ -14,14 +14,9 @@
 #include "platform/client_text.h"
 #include "platform/utf16.h"
 #include "support/temp_dir.h"
+#include "support/shell_quote.h"
 
 namespace kestrel::testing {
-
-inline std::string shell_quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 // The build's own stand-in unless the environment names another.
 inline std::string from_env(const char* name, const char* built) {

@@ -14,20 +14,14 @@
 #include "oci/oci_session.h"
 #include "platform/utf16.h"
 #include "support/scripted_ui.h"
+#include "support/shell_quote.h"
 
 namespace kestrel {
 namespace {
 
 using testing::TempDir;
 
-std::string shell_quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
-  }
-  return out + "'";
-}
+using kestrel::testing::shell_quote;
 
 class OraGridLoadTest : public testing::OciProcessTest {
  protected:

@@ -16,20 +16,14 @@
 #include "platform/progress_messages.h"
 #include "platform/utf16.h"
 #include "support/recording_msg_target.h"
+#include "support/shell_quote.h"
 
 namespace kestrel {
 namespace {
 
 using testing::TempDir;
 
-std::string shell_quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
-  }
-  return out + "'";
-}
+using kestrel::testing::shell_quote;
 
 class OraGridSaveTest : public testing::OciProcessTest {
  protected:

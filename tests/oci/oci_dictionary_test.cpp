@@ -16,17 +16,14 @@
 #include "oci/oci_dictionary_sql.h"
 #include "oci_test_support.h"
 #include "platform/utf16.h"
+#include "support/shell_quote.h"
 
 namespace kestrel {
 namespace {
 
 using testing::TempDir;
 
-std::string shell_quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using kestrel::testing::shell_quote;
 
 constexpr char kSchema[] = R"(WHENEVER SQLERROR EXIT FAILURE
 CREATE TABLE dept (deptno NUMBER(2) CONSTRAINT pk_dept PRIMARY KEY, dname VARCHAR2(14 CHAR) NOT NULL, loc VARCHAR2(13));

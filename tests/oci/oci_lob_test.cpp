@@ -20,6 +20,7 @@
 #include "platform/client_text.h"
 #include "platform/format.h"
 #include "platform/utf16.h"
+#include "support/shell_quote.h"
 
 namespace kestrel {
 namespace {
@@ -118,11 +119,7 @@ class StringSink : public OciTextSink {
   int resets = 0;
 };
 
-std::string shell_quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using kestrel::testing::shell_quote;
 
 std::string file_bytes(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
