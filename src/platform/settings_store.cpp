@@ -89,6 +89,17 @@ bool IniSettingsStore::write_string(std::u16string_view section, std::u16string_
   return flush();
 }
 
+bool IniSettingsStore::remove_key(std::u16string_view section, std::u16string_view key) {
+  if (batch_depth_ > 0) {
+    if (!batch_ok_) return false;
+    if (pending_.erase_key(section, key)) pending_dirty_ = true;
+    return true;
+  }
+  if (!load_for_write()) return false;
+  if (!pending_.erase_key(section, key)) return true;  // nothing to remove: no write
+  return flush();
+}
+
 bool IniSettingsStore::write_int(std::u16string_view section, std::u16string_view key, int32_t value) {
   return write_string(section, key, to_u16(value));
 }
@@ -151,6 +162,11 @@ bool MemorySettingsStore::write_int(std::u16string_view section, std::u16string_
 bool MemorySettingsStore::write_string(std::u16string_view section, std::u16string_view key,
                                        std::u16string_view value) {
   values_[mem_key(section, key)] = std::u16string(value);
+  return true;
+}
+
+bool MemorySettingsStore::remove_key(std::u16string_view section, std::u16string_view key) {
+  values_.erase(mem_key(section, key));
   return true;
 }
 

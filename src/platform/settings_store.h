@@ -29,6 +29,11 @@ class SettingsStore {
   // stored; last_error() then says why.
   virtual bool write_int(std::u16string_view section, std::u16string_view key, int32_t value) = 0;
   virtual bool write_string(std::u16string_view section, std::u16string_view key, std::u16string_view value) = 0;
+  // Removes a key, so a later read gives the default. Removing a key that is
+  // not there succeeds. Stores that cannot remove keys blank the value.
+  virtual bool remove_key(std::u16string_view section, std::u16string_view key) {
+    return write_string(section, key, u"");
+  }
 
   // Writes between begin_batch() and end_batch() reach the backing file
   // together, in one atomic replacement. Batches nest; the outermost end
@@ -78,6 +83,7 @@ class IniSettingsStore final : public SettingsStore {
                             std::u16string_view def) const override;
   bool write_int(std::u16string_view section, std::u16string_view key, int32_t value) override;
   bool write_string(std::u16string_view section, std::u16string_view key, std::u16string_view value) override;
+  bool remove_key(std::u16string_view section, std::u16string_view key) override;
   void begin_batch() override;
   bool end_batch() override;
   std::u16string last_error() const override { return error_; }
@@ -127,6 +133,7 @@ class MemorySettingsStore final : public SettingsStore {
                             std::u16string_view def) const override;
   bool write_int(std::u16string_view section, std::u16string_view key, int32_t value) override;
   bool write_string(std::u16string_view section, std::u16string_view key, std::u16string_view value) override;
+  bool remove_key(std::u16string_view section, std::u16string_view key) override;
   std::u16string location() const override { return u"(memory)"; }
 
   bool contains(std::u16string_view section, std::u16string_view key) const;
