@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "app/tern_doc.h"
 #include "app/tern_view.h"
@@ -51,8 +52,12 @@ class TernViewTest : public ::testing::Test {
       io.result = std::make_unique<OciDataset>();
       return true;
     };
-    s.load = [](std::unique_ptr<CEditableGridData>& data, OciDataset* result, const std::u16string&,
-                const std::u16string&, int32_t) {
+    s.load = [this](std::unique_ptr<CEditableGridData>& data, OciDataset* result, const std::u16string&,
+                    const std::u16string&, int32_t) {
+      // The real loader fills the document's data in place and the panes
+      // keep pointing at it; a stand-in that swaps the object must keep the
+      // old one alive until the view has moved on.
+      retired_.push_back(std::move(data));
       data = MakeGrid(result ? 5 : 0);
       return 0;
     };
@@ -70,6 +75,7 @@ class TernViewTest : public ::testing::Test {
 
   static QApplication* app_;
   testing::ScriptedUi ui_;
+  std::vector<std::unique_ptr<CEditableGridData>> retired_;
   std::unique_ptr<CTernDoc> doc;
   std::unique_ptr<CTernView> view;
 };
