@@ -1,5 +1,6 @@
 // What the core asks of the user interface without knowing it: message
-// boxes, the beep, the clipboard's text, the busy cursor, opening a URL.
+// boxes, the beep, the clipboard's text (with the editor's box flag), the
+// busy cursor, opening a URL.
 // Flags and answers keep the Windows message-box numbers, so a caller writes
 // MB_YESNO | MB_ICONQUESTION and compares with IDYES as the design says.
 // The Qt layer installs the real implementation at start; tests install a
@@ -43,6 +44,19 @@ class UiServices {
   // False when the clipboard holds no text.
   virtual bool clipboard_text(std::u16string& out) = 0;
   virtual bool set_clipboard_text(std::u16string_view text) = 0;
+  // The clipboard with the text editor's box flag beside the text (the
+  // format "application/x-brant-editctrl-cf-is-box-unicode" holding "TRUE"
+  // or "FALSE"), so a rectangle copied in one editor pastes as a rectangle
+  // in another. Text from elsewhere carries no flag: `box` is false. The
+  // defaults know no flag and use the plain text calls.
+  enum class ClipboardResult { kOk, kCannotOpen, kCannotEmpty, kCannotSet };
+  virtual bool clipboard_text_box(std::u16string& out, bool& box) {
+    box = false;
+    return clipboard_text(out);
+  }
+  virtual ClipboardResult set_clipboard_text_box(std::u16string_view text, bool /*box*/) {
+    return set_clipboard_text(text) ? ClipboardResult::kOk : ClipboardResult::kCannotSet;
+  }
   virtual void set_busy_cursor(bool busy) = 0;
   virtual bool open_url(std::u16string_view url) = 0;
 };

@@ -48,7 +48,18 @@ class ScriptedUi final : public UiServices {
   bool set_clipboard_text(std::u16string_view text) override {
     clipboard = std::u16string(text);
     has_clipboard = true;
+    clipboard_box = false;
     return true;
+  }
+  bool clipboard_text_box(std::u16string& out, bool& box) override {
+    box = has_clipboard && clipboard_box;
+    return clipboard_text(out);
+  }
+  ClipboardResult set_clipboard_text_box(std::u16string_view text, bool box) override {
+    if (clipboard_failure != ClipboardResult::kOk) return clipboard_failure;
+    set_clipboard_text(text);
+    clipboard_box = box;
+    return ClipboardResult::kOk;
   }
   void set_busy_cursor(bool busy) override { busy_calls.push_back(busy); }
   bool open_url(std::u16string_view url) override {
@@ -62,6 +73,9 @@ class ScriptedUi final : public UiServices {
   std::vector<std::u16string> urls;
   std::u16string clipboard;
   bool has_clipboard = false;
+  bool clipboard_box = false;  // the editor's box flag beside the text
+  // What set_clipboard_text_box answers; anything but kOk leaves the clipboard alone.
+  ClipboardResult clipboard_failure = ClipboardResult::kOk;
 
  private:
   std::deque<int> answers_;
