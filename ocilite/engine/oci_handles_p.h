@@ -173,6 +173,7 @@ struct LobH : Handle {
   std::string owner, table, column;
   int64_t rowid = 0;
   bool addressable = false;
+  bool temporary = false;  // OCILobCreateTemporary: the value lives in the locator only
   std::string pending;  // pieces of a piecewise write
 };
 

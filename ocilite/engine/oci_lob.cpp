@@ -1,6 +1,7 @@
-// LOB and BFILE locators for reading: length, piecewise and callback reads,
-// character set facts, assignment, open/close and BFILE names. Writing
-// through a locator (OCILobWrite, OCILobTrim) is not offered yet.
+// LOB and BFILE locators: length, piecewise and callback reads, writes and
+// trims through a fetched locator (stored in its row) or a temporary one,
+// character set facts, assignment, open/close, BFILE names and loading a
+// LOB from a BFILE.
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -36,6 +37,15 @@ bool bfile_parts(const LobH& l, std::string& dir, std::string& file) {
   dir = l.data.substr(6, slash - 6);
   file = l.data.substr(slash + 1);
   return true;
+}
+
+// A BFILE locator named by OCILobFileSetName learns its database (for the
+// directory objects) from the first call that brings a service context.
+LobH* adopt_catalog(SvcCtxH* svc, LobH* l) {
+  if (l && l->is_file && !l->catalog) {
+    if (Session* s = session_of(svc)) l->catalog = s->catalog_shared();
+  }
+  return l;
 }
 
 OraError bfile_contents(const LobH& l, std::string& out) {
@@ -134,6 +144,10 @@ sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offs
 
 // Stores a locator's new value in its row, under the session's transaction.
 OraError store(LobH& l, const std::string& value) {
+  if (l.temporary) {
+    l.data = value;
+    return {};
+  }
   if (!l.addressable || !l.session) return OraError{22920, "ORA-22920: row containing the LOB value is not locked"};
   if (!session_alive(l.session)) return engine_error(ora::kNotConnected);
   Session& s = *l.session;
@@ -267,7 +281,7 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
                  void* ctxp, OCICallbackLobRead cbfp, ub2, ub1) {
   auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
-  LobH* l = lob_of(locp);
+  LobH* l = adopt_catalog(svc, lob_of(locp));
   if (!svc || !err || !l || !amtp) return OCI_INVALID_HANDLE;
   clear_errors(err);
   ub8 done = 0;
@@ -280,7 +294,7 @@ sword OCILobRead2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub8* b
                   void* bufp, ub8 bufl, ub1, void* ctxp, OCICallbackLobRead2 cbfp, ub2, ub1) {
   auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
-  LobH* l = lob_of(locp);
+  LobH* l = adopt_catalog(svc, lob_of(locp));
   if (!svc || !err || !l) return OCI_INVALID_HANDLE;
   clear_errors(err);
   if (cbfp) return record_error(err, OraError{3001, "ORA-03001: unimplemented feature: OCILobRead2 with a callback"});
@@ -297,7 +311,7 @@ sword OCILobRead2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub8* b
 sword OCILobGetLength2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub8* lenp) {
   auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
-  LobH* l = lob_of(locp);
+  LobH* l = adopt_catalog(svc, lob_of(locp));
   if (!svc || !err || !l || !lenp) return OCI_INVALID_HANDLE;
   clear_errors(err);
   if (!l->filled) return record_error(err, engine_error(ora::kInvalidLobLocator));
@@ -321,8 +335,9 @@ sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub
 
 sword OCILobOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub1) {
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
-  LobH* l = lob_of(locp);
-  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  LobH* l = adopt_catalog(svc, lob_of(locp));
+  if (!svc || !err || !l) return OCI_INVALID_HANDLE;
   clear_errors(err);
   if (!l->filled) return record_error(err, engine_error(ora::kInvalidLobLocator));
   if (l->is_file) {
@@ -360,8 +375,9 @@ sword OCILobFileClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep) {
 
 sword OCILobFileExists(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, boolean* flag) {
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
-  auto* l = as<LobH>(filep, OCI_DTYPE_FILE);
-  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l || !flag) return OCI_INVALID_HANDLE;
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* l = adopt_catalog(svc, as<LobH>(filep, OCI_DTYPE_FILE));
+  if (!svc || !err || !l || !flag) return OCI_INVALID_HANDLE;
   clear_errors(err);
   std::string bytes;
   *flag = bfile_contents(*l, bytes) ? FALSE : TRUE;
@@ -389,6 +405,7 @@ static sword assign(OCIError* errhp, const OCILobLocator* src, OCILobLocator** d
   d->column = s->column;
   d->rowid = s->rowid;
   d->addressable = s->addressable;
+  d->temporary = s->temporary;
   d->pending.clear();
   return OCI_SUCCESS;
 }
@@ -407,7 +424,7 @@ sword OCILobIsTemporary(OCIEnv* envhp, OCIError* errhp, OCILobLocator* locp, boo
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
   if (!as<EnvH>(envhp, OCI_HTYPE_ENV) || !err || !lob_of(locp) || !is_temporary) return OCI_INVALID_HANDLE;
   clear_errors(err);
-  *is_temporary = FALSE;
+  *is_temporary = lob_of(locp)->temporary ? TRUE : FALSE;
   return OCI_SUCCESS;
 }
 
@@ -444,6 +461,90 @@ sword OCILobFileGetName(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* fil
   if (filename) std::memcpy(filename, file.data(), file.size());
   *d_length = static_cast<ub2>(dir.size());
   *f_length = static_cast<ub2>(file.size());
+  return OCI_SUCCESS;
+}
+
+sword OCILobCreateTemporary(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub2, ub1 csfrm, ub1 lobtype, boolean,
+                            OCIDuration) {
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  auto* l = as<LobH>(locp, OCI_DTYPE_LOB);
+  if (!svc || !err || !l) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  Session* s = session_of(svc);
+  if (!s) return record_error(err, engine_error(ora::kNotConnected));
+  if (lobtype != OCI_TEMP_BLOB && lobtype != OCI_TEMP_CLOB)
+    return record_error(err, OraError{24801, "ORA-24801: illegal parameter value in OCI lob function"});
+  l->is_file = l->open = l->reading = l->addressable = false;
+  l->data.clear();
+  l->pending.clear();
+  l->owner.clear();
+  l->table.clear();
+  l->column.clear();
+  l->rowid = 0;
+  l->filled = true;
+  l->temporary = true;
+  l->is_clob = lobtype == OCI_TEMP_CLOB;
+  l->csform = csfrm == SQLCS_NCHAR ? SQLCS_NCHAR : SQLCS_IMPLICIT;
+  l->session = s;
+  l->catalog = s->catalog_shared();
+  return OCI_SUCCESS;
+}
+
+sword OCILobFreeTemporary(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  auto* l = as<LobH>(locp, OCI_DTYPE_LOB);
+  if (!as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  if (!l->temporary) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  l->temporary = l->filled = l->reading = false;
+  std::string().swap(l->data);
+  std::string().swap(l->client);
+  return OCI_SUCCESS;
+}
+
+sword OCILobFileSetName(OCIEnv* envhp, OCIError* errhp, OCILobLocator** filepp, const OraText* dir_alias, ub2 d_length,
+                        const OraText* filename, ub2 f_length) {
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  if (!as<EnvH>(envhp, OCI_HTYPE_ENV) || !err || !filepp) return OCI_INVALID_HANDLE;
+  auto* l = as<LobH>(*filepp, OCI_DTYPE_FILE);
+  if (!l) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  std::string dir = dir_alias ? std::string(reinterpret_cast<const char*>(dir_alias), d_length) : std::string();
+  std::string file = filename ? std::string(reinterpret_cast<const char*>(filename), f_length) : std::string();
+  // Oracle's limits: 30 bytes for the alias, 255 for the name.
+  if (dir.empty() || dir.size() > 30 || dir.find('/') != std::string::npos)
+    return record_error(err, OraError{22285, "ORA-22285: non-existent directory or file for FILEOPEN operation"});
+  if (file.empty() || file.size() > 255)
+    return record_error(err, OraError{22288, "ORA-22288: file or LOB operation FILEOPEN failed\nNo such file or directory"});
+  l->data = "BFILE:" + dir + "/" + file;
+  l->filled = true;
+  l->is_clob = false;
+  l->reading = l->open = false;
+  return OCI_SUCCESS;
+}
+
+// Copies `amount` bytes of a BFILE from `src_offset` into a LOB at
+// `dst_offset` (bytes for a BLOB, characters for a CLOB, whose file is
+// taken as UTF-8 text).
+sword OCILobLoadFromFile(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* dst_locp, OCILobLocator* src_filep, ub4 amount,
+                         ub4 dst_offset, ub4 src_offset) {
+  auto* svc = as<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+  auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
+  auto* dst = as<LobH>(dst_locp, OCI_DTYPE_LOB);
+  auto* src = adopt_catalog(svc, as<LobH>(src_filep, OCI_DTYPE_FILE));
+  if (!svc || !err || !dst || !src) return OCI_INVALID_HANDLE;
+  clear_errors(err);
+  if (!src->filled || !dst->filled) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  if (dst_offset < 1 || src_offset < 1)
+    return record_error(err, OraError{24801, "ORA-24801: illegal parameter value in OCI lob function"});
+  std::string bytes;
+  if (OraError e = bfile_contents(*src, bytes)) return record_error(err, e);
+  size_t from = src_offset - 1;
+  if (from > bytes.size() || amount > bytes.size() - from)
+    return record_error(err, OraError{22993, "ORA-22993: specified input amount is greater than actual source amount"});
+  std::string piece = bytes.substr(from, amount);
+  if (OraError e = store(*dst, overwrite(*dst, dst_offset, piece))) return record_error(err, e);
   return OCI_SUCCESS;
 }
 

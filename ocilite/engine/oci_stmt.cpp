@@ -132,6 +132,21 @@ OraError read_bind(const BindH& b, ub4 i, const CharsetInfo& cs, Value& out) {
       out = Value::text(rid->text);
       return {};
     }
+    case SQLT_CLOB:
+    case SQLT_BLOB: {
+      // A locator's value (a temporary LOB or one fetched before).
+      void* desc = nullptr;
+      std::memcpy(&desc, p, sizeof desc);
+      auto* lob = as<LobH>(desc, OCI_DTYPE_LOB);
+      if (!lob || !lob->filled) return engine_error(ora::kInvalidLobLocator);
+      if (lob->is_clob) {
+        out = Value::text(lob->data);
+      } else {
+        out.kind = Value::Kind::blob;
+        out.s = lob->data;
+      }
+      return {};
+    }
     default:
       return OraError{3001, "ORA-03001: unimplemented feature: bind data type " + std::to_string(b.dty)};
   }

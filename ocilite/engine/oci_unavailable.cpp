@@ -1,8 +1,8 @@
 // Entry points that exist so that clients find every name they look up,
-// but whose features (LOB locators, BFILEs, object types, the OCI7 cursor
-// interface) this version of ocilite does not offer yet. Each fails cleanly
-// with ORA-03001 naming the call; none touches its output arguments
-// beyond the error record. (LOB reads are in oci_lob.cpp.)
+// but whose features (object types) this version of
+// ocilite does not offer yet. Each fails cleanly with ORA-03001 naming the
+// call; none touches its output arguments beyond the error record. (LOB reads are in oci_lob.cpp, the OCI7 calls
+// in oci7_calls.cpp.)
 #include <cstring>
 
 #include "engine_error.h"
@@ -22,25 +22,9 @@ sword unavailable(void* errhp, const char* call) {
                                                           " is not available in this version of ocilite"});
 }
 
-// OCI7: the error goes into the cursor or logon data area.
-sword unavailable7(Cda_Def* cda) {
-  if (cda) {
-    cda->rc = ora::kUnimplemented;
-    cda->v2_rc = -ora::kUnimplemented;
-    cda->rpc = 0;
-  }
-  return -1;
-}
-
 }  // namespace
 
 extern "C" {
-
-// ---- LOBs and BFILEs ----
-sword OCILobCreateTemporary(OCISvcCtx*, OCIError* e, OCILobLocator*, ub2, ub1, ub1, boolean, OCIDuration) { return unavailable(e, "OCILobCreateTemporary"); }
-sword OCILobFreeTemporary(OCISvcCtx*, OCIError* e, OCILobLocator*) { return unavailable(e, "OCILobFreeTemporary"); }
-sword OCILobFileSetName(OCIEnv*, OCIError* e, OCILobLocator**, const OraText*, ub2, const OraText*, ub2) { return unavailable(e, "OCILobFileSetName"); }
-sword OCILobLoadFromFile(OCISvcCtx*, OCIError* e, OCILobLocator*, OCILobLocator*, ub4, ub4, ub4) { return unavailable(e, "OCILobLoadFromFile"); }
 
 // ---- describe, objects, collections ----
 sword OCIDescribeAny(OCISvcCtx*, OCIError* e, void*, ub4, ub1, ub1, ub1, OCIDescribe*) { return unavailable(e, "OCIDescribeAny"); }
@@ -148,47 +132,6 @@ sword OCINumberToText(OCIError* errhp, const OCINumber* number, const OraText* f
   if (buf) std::memcpy(buf, text.data(), text.size());
   *buf_size = static_cast<ub4>(text.size());
   return OCI_SUCCESS;
-}
-
-// ---- OCI7 interoperability and the OCI7 calls ----
-sword OCISvcCtxToLda(OCISvcCtx*, OCIError* e, Lda_Def*) { return unavailable(e, "OCISvcCtxToLda"); }
-sword OCILdaToSvcCtx(OCISvcCtx**, OCIError* e, Lda_Def*) { return unavailable(e, "OCILdaToSvcCtx"); }
-
-sword olog(Lda_Def* lda, ub1*, OraText*, sword, OraText*, sword, OraText*, sword, ub4) { return unavailable7(lda); }
-sword ologof(Lda_Def* lda) { return unavailable7(lda); }
-sword oopen(Cda_Def* c, Lda_Def*, OraText*, sword, sword, OraText*, sword) { return unavailable7(c); }
-sword oparse(Cda_Def* c, OraText*, sb4, sword, ub4) { return unavailable7(c); }
-sword oexec(Cda_Def* c) { return unavailable7(c); }
-sword oexfet(Cda_Def* c, ub4, sword, sword) { return unavailable7(c); }
-sword odefin(Cda_Def* c, sword, ub1*, sword, sword, sword, sb2*, OraText*, sword, sword, ub2*, ub2*) { return unavailable7(c); }
-sword obndra(Cda_Def* c, OraText*, sword, ub1*, sword, sword, sword, sb2*, ub2*, ub2*, ub4, ub4*, OraText*, sword, sword) { return unavailable7(c); }
-sword obndrv(Cda_Def* c, OraText*, sword, ub1*, sword, sword, sword, sb2*, OraText*, sword, sword) { return unavailable7(c); }
-sword ofetch(Cda_Def* c) { return unavailable7(c); }
-sword ofen(Cda_Def* c, sword) { return unavailable7(c); }
-sword oclose(Cda_Def* c) { return unavailable7(c); }
-sword ocom(Lda_Def* l) { return unavailable7(l); }
-sword orol(Lda_Def* l) { return unavailable7(l); }
-sword ocof(Lda_Def* l) { return unavailable7(l); }
-sword ocon(Lda_Def* l) { return unavailable7(l); }
-sword obreak(Lda_Def* l) { return unavailable7(l); }
-sword odescr(Cda_Def* c, sword, sb4*, sb2*, sb1*, sb4*, sb4*, sb2*, sb2*, sb2*) { return unavailable7(c); }
-sword oflng(Cda_Def* c, sword, ub1*, sb4, sword, ub4*, sb4) { return unavailable7(c); }
-sword opinit(ub4) { return 0; }
-sword orlon(Lda_Def* l, ub1*, OraText*, sword, OraText*, sword, sword) { return unavailable7(l); }
-sword oexn(Cda_Def* c, sword, sword) { return unavailable7(c); }
-sword ocan(Cda_Def* c) { return unavailable7(c); }
-sword onbset(Lda_Def* l) { return unavailable7(l); }
-sword onbclr(Lda_Def* l) { return unavailable7(l); }
-sword onbtst(Lda_Def*) { return 3129; }
-
-sword oerhms(Lda_Def*, sb2 rcode, OraText* buf, sword bufsiz) {
-  if (!buf || bufsiz <= 0) return 0;
-  OraError e = engine_error(rcode < 0 ? -rcode : rcode);
-  std::string text = e.text + "\n";
-  size_t n = std::min<size_t>(text.size(), static_cast<size_t>(bufsiz) - 1);
-  std::memcpy(buf, text.data(), n);
-  buf[n] = 0;
-  return static_cast<sword>(n);
 }
 
 }  // extern "C"

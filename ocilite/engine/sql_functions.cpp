@@ -765,6 +765,8 @@ void fn_to_col(sqlite3_context* ctx, int, sqlite3_value** argv) {
     default:
       if (vt == SQLITE_INTEGER || vt == SQLITE_FLOAT) return sqlite3_result_value(ctx, v);
       if (vt == SQLITE_BLOB) return sqlite3_result_value(ctx, v);
+      // EMPTY_CLOB() is an empty LOB, not NULL.
+      if (type->code == 112 && vt == SQLITE_TEXT) return sqlite3_result_value(ctx, v);
       return result_text(ctx, value_text(v));
   }
 }
