@@ -16,9 +16,12 @@
 #include <QToolTip>
 
 #include "gridctrl/cell_editor_widget.h"
+#include "gridctrl/data_edit_dlg.h"
+#include "gridctrl/edit_data_guard.h"
 #include "gridctrl/grid_copy.h"
 #include "gridctrl/grid_ctrl_dialogs.h"
 #include "gridctrl/gridctrl_constants.h"
+#include "griddata/grid_data_swap_row_col.h"
 #include "platform/format.h"
 #include "platform/ui_services.h"
 
@@ -257,6 +260,7 @@ void CGridCtrl::CopySettingsFrom(const CGridCtrl& o) {
   padding_ = o.padding_;
   calc_type_ = o.calc_type_;
   warn_delete_all_null_ = o.warn_delete_all_null_;
+  settings_ = o.settings_;
   search_ = o.search_;
   parent_ = o.parent_;
   status_text = o.status_text;
@@ -386,7 +390,7 @@ bool CGridCtrl::StartEdit(std::u16string_view first_text, bool select_all) {
   }
   if (!data_->IsEditable() || !data_->IsValidCurCell()) return false;
   const int32_t row = data_->GetCurRow(), col = data_->GetCurCol();
-  if (!data_->IsColEditable(row, col)) return false;
+  if (!data_->IsColEditable(row, col) || !IsEditDataComplete(*data_, row, col)) return false;
   EnsureVisible(row, col);
   const int32_t r = (style_ & kStyleSwapRowCol) ? col : row;
   const bool fresh = !data_->IsUpdateCell(row, col) && !data_->IsInsertRow(r) && !data_->IsDeleteRow(r);
@@ -558,6 +562,49 @@ void CGridCtrl::PasteToCell() {
   PostParent(kMsgCellDataChanged);
 }
 
+void CGridCtrl::EditCellData() {
+  if (!data_->IsValidCurCell()) return;
+  if (IsEditing() && !EndEdit()) return;
+  const int32_t row = data_->GetCurRow(), col = data_->GetCurCol();
+  if (!IsEditDataComplete(*data_, row, col)) return;
+  // Only a cell the data would accept is editable here; others are shown.
+  const bool editable = data_->IsEditable() && data_->IsColEditable(row, col);
+  // Name and type of the data column: with rows and columns swapped it is
+  // the display row.
+  const CGridData* named = data_;
+  int32_t data_col = col;
+  if (style_ & kStyleSwapRowCol) {
+    if (const auto* swap = dynamic_cast<const CGridData_SwapRowCol*>(data_); swap && swap->GetGridData()) {
+      named = swap->GetGridData();
+      data_col = row;
+    }
+  }
+  const GridCtrlMetrics& m = Metrics();
+  DataEditLook look;
+  look.font = font_;
+  look.text = m.GetColor(kColorText);
+  look.back = m.GetColor(kColorBg);
+  look.select = m.GetColor(kColorSelect);
+  look.mark = m.GetColor(kColorMark);
+  look.style = style_;
+  const int32_t max = data_->GetMaxDataLen(row, col);
+  CDataEditDlg dlg(this, named->GetDispColName(data_col), named->GetColTypeName(data_col),
+                   data_->GetEditData(row, col), look, !editable, max == 0x7FFFFFFF || max < 0 ? -1 : max, settings_);
+  dlg.store = [&](const std::u16string& text) {
+    if (data_->UpdateData(row, col, text) != grid::kOk) {
+      ShowError(data_->GetLastErrorMsg());
+      return false;
+    }
+    return true;
+  };
+  if (dlg.exec() != QDialog::Accepted || !editable || !dlg.Changed()) return;
+  NotifyOthers(kMsgCellEdited, static_cast<uintptr_t>(row), col);
+  NotifyOthers(kMsgRowChanged, static_cast<uintptr_t>(row));
+  update();
+  PostParent(kMsgCellDataChanged);
+  if (status_text) status_text(u"");
+}
+
 void CGridCtrl::InsertRowsAtCur(int32_t count) {
   if (count < 1 || !data_->IsEditable()) return;
   if (IsEditing() && !EndEdit()) return;
@@ -662,6 +709,8 @@ bool CGridCtrl::CanRunCommand(int id) const {
     case kCmdInputTime: return editable && data_->IsValidCurCell();
     case kCmdInsertRow:
     case kCmdInsertRows: return editable && data_->CanInsertRow();
+    case kCmdCellEdit: return editable && data_->IsValidCurCell() && !IsEditing();
+    case kCmdDataEdit: return data_->IsValidCurCell();
     case kCmdDeleteRows: return editable && data_->IsValidCurRow();
     default: return true;
   }
@@ -723,10 +772,12 @@ bool CGridCtrl::RunCommand(int id) {
         RecalcLayout();
         PostParent(kMsgCellDataChanged);
       }
-      if (status_text) status_text(format(u"%d行削除しました", {n}));
+      if (status_text) status_text(format(kDeletedRowsFormat, {n}));
       return true;
     }
     case kCmdPasteToCell: PasteToCell(); return true;
+    case kCmdDataEdit: EditCellData(); return true;
+    case kCmdCellEdit: StartEdit(); return true;
     case kCmdNextChangedCell: MoveToChangedCell(true); return true;
     case kCmdPrevChangedCell: MoveToChangedCell(false); return true;
     case kCmdInputTime: {
@@ -1106,21 +1157,24 @@ void CGridCtrl::ShowContextMenu(const QPoint& global) {
     a->setEnabled(CanRunCommand(id));
     connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
   };
-  add(menu, kCmdEditCut, u"切り取り(&T)");
-  add(menu, kCmdEditCopy, u"コピー(&C)");
-  add(menu, kCmdEditPaste, u"貼り付け(&P)");
-  add(menu, kCmdPasteToCell, u"セルに貼り付け");
-  QMenu* copy = menu->addMenu(qs(u"形式を指定してコピー"));
-  add(copy, kCmdCopyTab, u"TAB区切り");
-  add(copy, kCmdCopyTabNames, u"TAB区切り(カラム名付き)");
-  add(copy, kCmdCopyCsv, u"CSV形式");
-  add(copy, kCmdCopyCsvNames, u"CSV形式(カラム名付き)");
-  add(copy, kCmdCopyFixed, u"固定長");
-  add(copy, kCmdCopyFixedNames, u"固定長(カラム名付き)");
+  add(menu, kCmdEditCut, kMenuCut);
+  add(menu, kCmdEditCopy, kMenuCopy);
+  QMenu* copy = menu->addMenu(qs(kMenuCopyAs));
+  add(copy, kCmdCopyTab, kMenuCopyTab);
+  add(copy, kCmdCopyTabNames, kMenuCopyTabNames);
+  add(copy, kCmdCopyCsv, kMenuCopyCsv);
+  add(copy, kCmdCopyCsvNames, kMenuCopyCsvNames);
+  add(copy, kCmdCopyFixed, kMenuCopyFixed);
+  add(copy, kCmdCopyFixedNames, kMenuCopyFixedNames);
+  add(menu, kCmdEditPaste, kMenuPaste);
+  add(menu, kCmdPasteToCell, kMenuPasteToCell);
   menu->addSeparator();
-  add(menu, kCmdInsertRow, u"レコード追加");
-  add(menu, kCmdInsertRows, u"レコード追加(複数行)");
-  add(menu, kCmdDeleteRows, u"レコード削除");
+  add(menu, kCmdCellEdit, kMenuCellEdit);
+  add(menu, kCmdDataEdit, kMenuDataEdit);
+  menu->addSeparator();
+  add(menu, kCmdInsertRow, kMenuInsertRow);
+  add(menu, kCmdInsertRows, kMenuInsertRows);
+  add(menu, kCmdDeleteRows, kMenuDeleteRows);
   if (extend_context_menu) extend_context_menu(*menu);
   menu->popup(global);
 }

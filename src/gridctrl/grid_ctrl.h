@@ -24,6 +24,7 @@ class QMenu;
 
 namespace kestrel {
 class Regex;
+class SettingsStore;
 }
 
 class CScrollWnd : public QWidget {
@@ -82,6 +83,9 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   void SetSearchRegex(kestrel::Regex* re);
   void SetCalcType(int32_t type) { calc_type_ = type; }
   void SetDeleteAllNullRowsWarning(bool on) { warn_delete_all_null_ = on; }
+  // Where the data dialog keeps its line-break and wrap choices (not owned;
+  // null: defaults, nothing written).
+  void SetSettingsStore(kestrel::SettingsStore* store) { settings_ = store; }
   // Font, style (less the header bits), colours' owner, null text, minimum
   // width, paddings, search pattern, parent and hooks of another pane.
   void CopySettingsFrom(const CGridCtrl& other);
@@ -110,6 +114,8 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   bool PasteText(std::u16string_view text);
   void PasteClipboard();
   void PasteToCell();
+  // 34002: the current cell in CDataEditDlg (read-only where the cell is).
+  void EditCellData();
   bool CopySelection(int format);
   void InsertRowsAtCur(int32_t count);
   void DeleteSelectedRows();
@@ -185,6 +191,7 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   int32_t min_col_chars_ = 10;
   int32_t calc_type_ = 0;
   bool warn_delete_all_null_ = true;
+  kestrel::SettingsStore* settings_ = nullptr;
   kestrel::Regex* search_ = nullptr;
   bool end_mode_ = false;
 

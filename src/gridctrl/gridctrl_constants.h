@@ -95,6 +95,7 @@ inline constexpr int kCmdCopyFixed = 32844;         // "固定長"
 inline constexpr int kCmdCopyFixedNames = 32845;    // "固定長(カラム名付き)"
 inline constexpr int kCmdDeleteRows = 32773;        // "レコード削除"
 inline constexpr int kCmdInsertRow = 32775;         // "レコード追加"
+inline constexpr int kCmdCellEdit = 32780;          // "セル編集"
 inline constexpr int kCmdInsertLineFeed = 32781;    // "改行を入力"
 inline constexpr int kCmdAdjustColWidth = 32785;    // "グリッドの列幅調整"
 inline constexpr int kCmdInsertRows = 32787;        // "レコード追加(複数行)"
@@ -142,6 +143,8 @@ inline constexpr std::u16string_view kRowCountFormat = u"行数:%s";
 inline constexpr std::u16string_view kDataEditTitleFormat = u"データ編集 Name:%s Type:%s";
 inline constexpr std::u16string_view kInsertRowsTitle = u"レコード追加(複数行)";
 inline constexpr std::u16string_view kInsertRowsLabel = u"追加する行数";
+inline constexpr std::u16string_view kLineBreakLabel = u"改行コード";
+inline constexpr std::u16string_view kWrapRightLabel = u"右端で折り返す";
 inline constexpr std::u16string_view kInputTimeSql = u"select to_char(sysdate, :X0) from dual \n";
 
 }  // namespace kestrel::gridctrl
@@ -151,4 +154,29 @@ inline constexpr std::u16string_view kDeleteAllNullRowsQuestion =
     u"現在表示中のカラムが，すべてNULLの行を削除します。よろしいですか？\n"
     u"(すべてのカラムを表示していない場合，非表示のカラムにデータが入っていても空行と見なします)";
 inline constexpr std::u16string_view kTitleMessage = u"Message";
+inline constexpr std::u16string_view kDeletedRowsFormat = u"%d行削除しました";
+
+// ---- settings the grid's dialogs keep ----
+inline constexpr std::u16string_view kDataEditSection = u"DATA_EDIT";
+inline constexpr std::u16string_view kLineTypeKey = u"LINE_TYPE";  // 1 CR LF, 2 LF, 3 CR
+inline constexpr std::u16string_view kShowDataDlgSection = u"SHOW_DATA_DLG";
+inline constexpr std::u16string_view kLineModeRightKey = u"LINE_MODE_RIGHT";
+
+// ---- context menu captions (as in the main menu) ----
+inline constexpr std::u16string_view kMenuCut = u"切り取り(&T)";
+inline constexpr std::u16string_view kMenuCopy = u"コピー(&C)";
+inline constexpr std::u16string_view kMenuCopyAs = u"形式を指定してコピー";
+inline constexpr std::u16string_view kMenuPaste = u"貼り付け(&P)";
+inline constexpr std::u16string_view kMenuPasteToCell = u"セルに貼り付け";
+inline constexpr std::u16string_view kMenuCopyTab = u"TAB区切り";
+inline constexpr std::u16string_view kMenuCopyTabNames = u"TAB区切り(カラム名付き)";
+inline constexpr std::u16string_view kMenuCopyCsv = u"CSV形式";
+inline constexpr std::u16string_view kMenuCopyCsvNames = u"CSV形式(カラム名付き)";
+inline constexpr std::u16string_view kMenuCopyFixed = u"固定長";
+inline constexpr std::u16string_view kMenuCopyFixedNames = u"固定長(カラム名付き)";
+inline constexpr std::u16string_view kMenuCellEdit = u"セル編集";
+inline constexpr std::u16string_view kMenuDataEdit = u"データ編集...";
+inline constexpr std::u16string_view kMenuInsertRow = u"レコード追加";
+inline constexpr std::u16string_view kMenuInsertRows = u"レコード追加(複数行)...";
+inline constexpr std::u16string_view kMenuDeleteRows = u"レコード削除";
 }  // namespace kestrel::gridctrl
