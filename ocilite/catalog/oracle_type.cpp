@@ -413,6 +413,15 @@ std::optional<OracleType> parse_oracle_type(std::string_view declaration, std::s
 
 OracleType type_from_sqlite_declaration(std::string_view declaration) {
   if (auto t = parse_oracle_type(declaration)) return *t;
+  constexpr std::string_view kTextSuffix = " TEXT";
+  if (declaration.size() > kTextSuffix.size() &&
+      declaration.substr(declaration.size() - kTextSuffix.size()) == kTextSuffix) {
+    auto t = parse_oracle_type(declaration.substr(0, declaration.size() - kTextSuffix.size()));
+    if (t && t->code == describe_code::kNumber) {
+      t->exact_text = true;
+      return *t;
+    }
+  }
   // SQLite's affinity rules, in its own order of precedence.
   std::string up;
   for (char c : declaration) up += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -422,6 +431,23 @@ OracleType type_from_sqlite_declaration(std::string_view declaration) {
   if (has("BLOB") || up.find_first_not_of(" \t") == std::string::npos) return *parse_oracle_type("BLOB");
   if (has("REAL") || has("FLOA") || has("DOUB")) return *parse_oracle_type("BINARY_DOUBLE");
   return *parse_oracle_type("NUMBER");
+}
+
+}  // namespace ocilite
+
+namespace ocilite {
+
+std::string column_type_sql(const OracleType& t) {
+  std::string decl = t.declaration;
+  if (t.code == describe_code::kNumber) decl += " TEXT";
+  std::string out = "\"";
+  for (char c : decl) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+  if (t.code == describe_code::kNumber) out += std::string(" COLLATE ") + kNumberCollation;
+  return out;
 }
 
 }  // namespace ocilite

@@ -52,6 +52,9 @@ struct OracleType {
   int charset_form = 0;          // SQLCS_IMPLICIT / SQLCS_NCHAR for character types and LOBs
   bool is_lob = false;           // CLOB, NCLOB, BLOB, BFILE
   bool is_long = false;          // LONG, LONG RAW
+  // A NUMBER-family column ocilite made: its values are exact decimal texts
+  // under the `ocilite_number` collation (see column_type_sql).
+  bool exact_text = false;
 
   // What OCI describe reports for a column of this type.
   int describe_size() const;       // OCI_ATTR_DATA_SIZE
@@ -73,5 +76,14 @@ std::optional<OracleType> parse_oracle_type(std::string_view declaration, std::s
 // with scale 0, TEXT -> VARCHAR2(4000), BLOB or none -> BLOB, REAL -> BINARY_DOUBLE,
 // NUMERIC -> NUMBER). Never fails.
 OracleType type_from_sqlite_declaration(std::string_view declaration);
+
+// The collation that orders NUMBER values stored as exact decimal texts.
+inline constexpr const char* kNumberCollation = "ocilite_number";
+// The column type clause ocilite writes into SQLite for a new column of
+// type `t`: the quoted declaration, and for NUMBER, INTEGER, DECIMAL and
+// FLOAT the canonical declaration with " TEXT" (TEXT affinity, so SQLite
+// never turns a value into a double) and COLLATE ocilite_number (so
+// comparisons, indexes and ORDER BY stay numeric).
+std::string column_type_sql(const OracleType& t);
 
 }  // namespace ocilite

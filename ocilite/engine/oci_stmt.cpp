@@ -92,11 +92,14 @@ OraError read_bind(const BindH& b, ub4 i, const CharsetInfo& cs, Value& out) {
     case SQLT_VNU:
     case SQLT_NUM: {
       const ub1* n = reinterpret_cast<const ub1*>(p);
-      auto num = b.dty == SQLT_VNU ? decode_oracle_number(n + 1, n[0]) : decode_oracle_number(n, len);
+      auto num = b.dty == SQLT_VNU ? decode_oracle_decimal(n + 1, n[0]) : decode_oracle_decimal(n, len);
       if (!num) return engine_error(ora::kInvalidNumber);
-      out.kind = num->is_int ? Value::Kind::integer : Value::Kind::real;
-      out.i = num->i;
-      out.d = num->d;
+      if (auto iv = decimal_to_int64(*num)) {
+        out.kind = Value::Kind::integer;
+        out.i = *iv;
+      } else {
+        out = Value::text(decimal_to_text(*num));  // every digit; the column converts it
+      }
       return {};
     }
     case SQLT_DAT: {
@@ -245,20 +248,22 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
     case SQLT_BFLOAT:
     case SQLT_VNU:
     case SQLT_NUM: {
-      OraNumber n;
-      if (v.kind == Value::Kind::integer) n.i = v.i;
-      else if (v.kind == Value::Kind::real) n.is_int = false, n.d = v.d;
-      else {
-        auto parsed = parse_number(v.s);
-        if (!parsed) {
-          r.error = engine_error(ora::kInvalidNumber);
+      std::optional<Decimal> parsed;
+      if (v.kind == Value::Kind::integer) parsed = decimal_from_int(v.i);
+      else if (v.kind == Value::Kind::real) parsed = decimal_from_double(v.d);
+      else parsed = parse_decimal(v.s);
+      if (!parsed) {
+        r.error = engine_error(ora::kInvalidNumber);
+        return r;
+      }
+      const Decimal& n = *parsed;
+      if (d.dty == SQLT_INT || d.dty == SQLT_UIN) {
+        auto whole = decimal_to_int64(round_decimal(n, 0));
+        if (!whole) {
+          r.error = OraError{1455, "ORA-01455: converting column overflows integer datatype"};
           return r;
         }
-        n = *parsed;
-      }
-      double dv = n.is_int ? static_cast<double>(n.i) : n.d;
-      if (d.dty == SQLT_INT || d.dty == SQLT_UIN) {
-        int64_t iv = n.is_int ? n.i : static_cast<int64_t>(std::llround(n.d));
+        int64_t iv = *whole;
         if (sz == 1) { sb1 x = static_cast<sb1>(iv); std::memcpy(p, &x, 1); }
         else if (sz == 2) { sb2 x = static_cast<sb2>(iv); std::memcpy(p, &x, 2); }
         else if (sz == 4) { sb4 x = static_cast<sb4>(iv); std::memcpy(p, &x, 4); }
@@ -266,16 +271,17 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
         set_codes(d, i, 0, static_cast<ub2>(sz), 0);
       } else if (d.dty == SQLT_VNU || d.dty == SQLT_NUM) {
         ub1 buf[22] = {0};
-        size_t len = encode_oracle_number(n, buf + 1);
+        size_t len = encode_oracle_decimal(n, buf + 1);
         buf[0] = static_cast<ub1>(len);
         if (d.dty == SQLT_VNU) std::memcpy(p, buf, std::min<size_t>(sz, 22));
         else std::memcpy(p, buf + 1, std::min(sz, len));
         set_codes(d, i, 0, static_cast<ub2>(d.dty == SQLT_VNU ? 22 : len), 0);
       } else if (sz == 4) {
-        float f = static_cast<float>(dv);
+        float f = static_cast<float>(decimal_to_double(n));
         std::memcpy(p, &f, 4);
         set_codes(d, i, 0, 4, 0);
       } else {
+        double dv = decimal_to_double(n);
         std::memcpy(p, &dv, 8);
         set_codes(d, i, 0, 8, 0);
       }

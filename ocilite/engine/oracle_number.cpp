@@ -1,70 +1,69 @@
 #include "oracle_number.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace ocilite {
 
-std::optional<OraNumber> decode_oracle_number(const unsigned char* b, size_t len) {
+std::optional<Decimal> decode_oracle_decimal(const unsigned char* b, size_t len) {
   if (!b || len == 0 || len > 21) return std::nullopt;
-  OraNumber n;
-  if (len == 1 && b[0] == 0x80) {
-    n.i = 0;
-    return n;
-  }
-  bool positive = (b[0] & 0x80) != 0;
-  int exp = positive ? (b[0] & 0x7F) - 65 : ((~b[0]) & 0x7F) - 65;
+  if (len == 1 && b[0] == 0x80) return Decimal{};
+  const bool positive = (b[0] & 0x80) != 0;
+  // value = m1.m2m3... * 100^e with base-100 digits m.
+  const int e = positive ? (b[0] & 0x7F) - 65 : ((~b[0]) & 0x7F) - 65;
   std::string digits;
   for (size_t k = 1; k < len; ++k) {
-    int d = positive ? b[k] - 1 : 101 - b[k];
     if (!positive && b[k] == 102) break;  // terminator of a negative number
-    if (d < 0 || d > 99) return std::nullopt;
-    char two[3];
-    std::snprintf(two, sizeof two, "%02d", d);
-    digits += two;
+    int m = positive ? b[k] - 1 : 101 - b[k];
+    if (m < 0 || m > 99) return std::nullopt;
+    digits.push_back(static_cast<char>('0' + m / 10));
+    digits.push_back(static_cast<char>('0' + m % 10));
   }
-  // Value = 0.d1d2... * 100^(exp+1)
-  std::string text = (positive ? "" : "-") + std::string("0.") + digits + "e" + std::to_string((exp + 1) * 2);
-  auto parsed = parse_number(text);
-  return parsed;
+  // 0.digits * 10^(2e + 2)
+  std::string text = (positive ? "0." : "-0.") + digits + "e" + std::to_string(2 * e + 2);
+  return parse_decimal(text);
 }
 
-size_t encode_oracle_number(const OraNumber& n, unsigned char* out) {
-  double v = n.is_int ? static_cast<double>(n.i) : n.d;
-  if (v == 0) {
+size_t encode_oracle_decimal(const Decimal& in, unsigned char* out) {
+  if (in.is_zero()) {
     out[0] = 0x80;
     return 1;
   }
-  bool positive = v > 0;
-  // Decimal digits from the exact text form.
-  std::string t = number_to_text(n);
-  if (!positive) t.erase(0, 1);
-  size_t point = t.find('.');
-  std::string ip = point == std::string::npos ? t : t.substr(0, point);
-  std::string fp = point == std::string::npos ? "" : t.substr(point + 1);
-  if (ip.empty()) ip = "0";
-  // Pad to base-100 pairs.
-  if (ip.size() % 2) ip = "0" + ip;
-  if (fp.size() % 2) fp += "0";
-  std::string all = ip + fp;
-  int exp = static_cast<int>(ip.size() / 2) - 1;
-  size_t start = 0;
-  while (start + 2 <= all.size() && all.compare(start, 2, "00") == 0) {
-    start += 2;
-    --exp;
+  Decimal v = in;
+  // Base-100 digits are aligned on the decimal point: an odd exponent takes
+  // a leading zero, and at most 20 mantissa bytes fit.
+  for (;;) {
+    int lead = (v.exp % 2 != 0) ? 1 : 0;
+    if (v.n + lead <= 40) break;
+    v = round_significant(v, v.n - 1);
   }
-  size_t end = all.size();
-  while (end >= start + 2 && all.compare(end - 2, 2, "00") == 0) end -= 2;
+  std::string digits;
+  int exp10 = v.exp;
+  if (exp10 % 2 != 0) {
+    digits.push_back('0');
+    exp10 += 1;
+  }
+  digits.append(v.d, static_cast<size_t>(v.n));
+  if (digits.size() % 2) digits.push_back('0');
+  const int e = exp10 / 2 - 1;
+  const bool positive = !v.neg;
   size_t len = 1;
-  out[0] = static_cast<unsigned char>(positive ? (exp + 65) | 0x80 : ~((exp + 65) | 0x80) & 0xFF);
-  for (size_t k = start; k < end && len < 21; k += 2) {
-    int d = (all[k] - '0') * 10 + (all[k + 1] - '0');
-    out[len++] = static_cast<unsigned char>(positive ? d + 1 : 101 - d);
+  out[0] = static_cast<unsigned char>(positive ? (e + 65) | 0x80 : ~((e + 65) | 0x80) & 0xFF);
+  for (size_t k = 0; k + 1 < digits.size() + 1 && k < digits.size() && len < 21; k += 2) {
+    int m = (digits[k] - '0') * 10 + (digits[k + 1] - '0');
+    out[len++] = static_cast<unsigned char>(positive ? m + 1 : 101 - m);
   }
   if (!positive && len < 21) out[len++] = 102;
   return len;
+}
+
+std::optional<OraNumber> decode_oracle_number(const unsigned char* b, size_t len) {
+  auto d = decode_oracle_decimal(b, len);
+  if (!d) return std::nullopt;
+  return parse_number(decimal_to_text(*d));
+}
+
+size_t encode_oracle_number(const OraNumber& n, unsigned char* out) {
+  return encode_oracle_decimal(n.is_int ? decimal_from_int(n.i) : decimal_from_double(n.d), out);
 }
 
 }  // namespace ocilite

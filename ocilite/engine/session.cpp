@@ -157,6 +157,7 @@ OraError Session::open(std::shared_ptr<Catalog> catalog, std::string_view user, 
   s->user_ = login.user;
   s->schema_ = login.user;
   s->nls_ = NlsSettings::from_environment();
+  s->row_locks_ = std::make_unique<RowLocks>(s->catalog_->folder());
   int rc = sqlite3_open_v2(":memory:", &s->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                            nullptr);
   if (rc != SQLITE_OK) return ora_internal("cannot open a connection");
@@ -283,6 +284,7 @@ const TableInfo* Session::table(std::string_view owner, std::string_view name) {
 
 void Session::schema_changed() {
   tables_.clear();
+  lock_triggers_.clear();
   catalog_->attach_all(db_, user_);
 }
 
@@ -298,14 +300,33 @@ OraError Session::begin() {
   in_txn_ = true;
   has_writes_ = false;
   savepoints_.clear();
+  savepoint_marks_.clear();
   return {};
 }
 
-OraError Session::lock_for_write(std::string_view schema, std::string_view table, bool wait) {
+OraError Session::restart_read_transaction() {
+  // Nothing is written yet, so the savepoints guard no change: the same
+  // names set again in a new transaction are the same savepoints.
+  std::vector<std::string> names = savepoints_;
+  std::vector<size_t> marks = savepoint_marks_;
+  exec("ROLLBACK");
+  forget_transaction();
+  if (OraError e = begin()) return e;
+  for (size_t k = 0; k < names.size(); ++k) {
+    std::string sql = "SAVEPOINT \"" + names[k] + "\"";
+    if (OraError e = exec(sql.c_str())) return e;
+    savepoints_.push_back(names[k]);
+    savepoint_marks_.push_back(marks[k]);
+  }
+  return {};
+}
+
+OraError Session::lock_for_write(std::string_view schema, std::string_view table, bool wait, int patience_ms) {
   if (OraError e = begin()) return e;
   if (std::find(locked_.begin(), locked_.end(), schema) != locked_.end()) return {};
   // A write that changes nothing takes the schema file's write lock.
   std::string probe = "DELETE FROM \"" + std::string(schema) + "\".\"" + std::string(table) + "\" WHERE 0";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(patience_ms);
   for (;;) {
     if (break_requested()) return engine_error(ora::kCancelled);
     int rc = sqlite3_exec(db_, probe.c_str(), nullptr, nullptr, nullptr);
@@ -315,45 +336,93 @@ OraError Session::lock_for_write(std::string_view schema, std::string_view table
     }
     int primary = rc & 0xFF;
     if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED) return sqlite_error(db_, rc);
-    if (rc == SQLITE_BUSY_SNAPSHOT && !has_writes_ && savepoints_.empty()) {
+    if (rc == SQLITE_BUSY_SNAPSHOT && !has_writes_) {
       // Our read snapshot is older than another session's commit: start a
       // fresh transaction (Oracle reads are consistent per statement anyway).
-      exec("ROLLBACK");
-      in_txn_ = false;
-      locked_.clear();
-      if (OraError e = begin()) return e;
+      if (OraError e = restart_read_transaction()) return e;
       continue;
     }
-    if (!wait) return engine_error(ora::kResourceBusy);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!wait && std::chrono::steady_clock::now() >= deadline) return engine_error(ora::kResourceBusy);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
 
+OraError Session::lock_rows(const std::vector<uint64_t>& keys, bool nowait, int wait_seconds) {
+  const size_t mark = row_locks_->count();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(0, wait_seconds));
+  for (uint64_t k : keys) {
+    while (!row_locks_->try_lock(k)) {
+      OraError e;
+      if (nowait) e = engine_error(ora::kResourceBusy);
+      else if (break_requested()) e = engine_error(ora::kCancelled);
+      else if (wait_seconds >= 0 && std::chrono::steady_clock::now() >= deadline)
+        e = OraError{30006, "ORA-30006: resource busy; acquire with WAIT timeout expired"};
+      if (e) {
+        row_locks_->release_after(mark);
+        return e;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  return {};
+}
+
+OraError Session::prepare_row_locks(const TableInfo& t) {
+  std::string k = key(t.owner, t.name);
+  if (t.is_view || std::find(lock_triggers_.begin(), lock_triggers_.end(), k) != lock_triggers_.end()) return {};
+  std::string row = "old._rowid_";
+  if (t.without_rowid) {
+    row = "ocilite_urowid(";
+    for (size_t i = 0; i < t.primary_key.size(); ++i) row += (i ? ", old.\"" : "old.\"") + t.primary_key[i] + "\"";
+    row += ")";
+  }
+  const std::string id = std::to_string(t.object_id);
+  const std::string target = "\"" + t.owner + "\".\"" + t.name + "\"";
+  for (const char* event : {"UPDATE", "DELETE"}) {
+    std::string sql = "CREATE TEMP TRIGGER IF NOT EXISTS \"ocilite_lock_" + std::string(event) + "_" + id + "\" BEFORE " +
+                      event + " ON " + target + " BEGIN SELECT ocilite_lock_row(" + id + ", " + row + "); END";
+    if (OraError e = exec(sql.c_str())) return e;
+  }
+  lock_triggers_.push_back(k);
+  return {};
+}
+
+void Session::release_unused_write_lock() {
+  if (in_txn_ && !has_writes_ && !locked_.empty()) restart_read_transaction();
+}
+
+void Session::forget_transaction() {
+  in_txn_ = false;
+  has_writes_ = false;
+  savepoints_.clear();
+  savepoint_marks_.clear();
+  locked_.clear();
+  // TEMP triggers made inside the transaction went with it.
+  lock_triggers_.clear();
+}
+
 OraError Session::commit() {
+  row_locks_->release_all();
   if (!in_txn_) return {};
   int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
     OraError e = sqlite_error(db_, rc);
-    if (sqlite3_get_autocommit(db_)) {
-      in_txn_ = false;
-      locked_.clear();
-    }
+    if (sqlite3_get_autocommit(db_)) forget_transaction();
     return e;
   }
   in_txn_ = false;
   has_writes_ = false;
   savepoints_.clear();
+  savepoint_marks_.clear();
   locked_.clear();
   return {};
 }
 
 OraError Session::rollback() {
+  row_locks_->release_all();
   if (!in_txn_) return {};
   sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  in_txn_ = false;
-  has_writes_ = false;
-  savepoints_.clear();
-  locked_.clear();
+  forget_transaction();
   return {};
 }
 
@@ -365,11 +434,13 @@ OraError Session::savepoint(std::string_view name) {
   if (it != savepoints_.end()) {
     std::string rel = "RELEASE SAVEPOINT \"" + n + "\"";
     exec(rel.c_str());
+    savepoint_marks_.resize(static_cast<size_t>(it - savepoints_.begin()));
     savepoints_.erase(it, savepoints_.end());
   }
   std::string sql = "SAVEPOINT \"" + n + "\"";
   if (OraError e = exec(sql.c_str())) return e;
   savepoints_.push_back(n);
+  savepoint_marks_.push_back(row_locks_->count());
   return {};
 }
 
@@ -379,7 +450,12 @@ OraError Session::rollback_to(std::string_view name) {
   if (!in_txn_ || it == savepoints_.end()) return engine_error(ora::kNoSuchSavepoint, {n});
   std::string sql = "ROLLBACK TO SAVEPOINT \"" + n + "\"";
   if (OraError e = exec(sql.c_str())) return e;
+  const size_t idx = static_cast<size_t>(it - savepoints_.begin());
+  // Oracle gives back the row locks taken after the savepoint.
+  row_locks_->release_after(savepoint_marks_[idx]);
   savepoints_.erase(it + 1, savepoints_.end());
+  savepoint_marks_.resize(idx + 1);
+  lock_triggers_.clear();
   return {};
 }
 
@@ -394,12 +470,7 @@ const DateFormat* Session::date_format(const std::string& model) {
 }
 
 void Session::sync_after_error() {
-  if (in_txn_ && sqlite3_get_autocommit(db_)) {
-    in_txn_ = false;
-    has_writes_ = false;
-    savepoints_.clear();
-    locked_.clear();
-  }
+  if (in_txn_ && sqlite3_get_autocommit(db_)) forget_transaction();
 }
 
 void Session::request_break() {

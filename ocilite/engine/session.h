@@ -15,6 +15,7 @@
 #include "catalog/catalog.h"
 #include "nls_settings.h"
 #include "ora_format.h"
+#include "row_locks.h"
 
 struct sqlite3;
 
@@ -74,14 +75,32 @@ class Session {
   unsigned object_id(std::string_view owner, std::string_view name) const;
 
   // ---- transactions ----
-  bool in_transaction() const { return in_txn_; }
+  // An SQLite transaction is open or rows are locked (FOR UPDATE).
+  bool in_transaction() const { return in_txn_ || row_locks_->count() > 0; }
   // Starts the implicit transaction when none is open.
   OraError begin();
   // Takes the write lock of `schema` for this transaction. Another
-  // session's lock gives ORA-00054 at once, unless `wait`: then it polls
-  // until the lock is free or the call is cancelled (ORA-01013).
-  OraError lock_for_write(std::string_view schema, std::string_view table, bool wait);
+  // session's lock gives ORA-00054 after `patience_ms` (0: at once), unless
+  // `wait`: then it polls until the lock is free or the call is cancelled
+  // (ORA-01013).
+  OraError lock_for_write(std::string_view schema, std::string_view table, bool wait, int patience_ms = 0);
+
+  // ---- row locks ----
+  RowLocks& row_locks() { return *row_locks_; }
+  // Takes the rows of `keys` for this transaction (SELECT ... FOR UPDATE):
+  // a row another session holds gives ORA-00054 at once when `nowait`, else
+  // the call waits for it, at most `wait_seconds` when that is >= 0
+  // (ORA-30006), and OCIBreak ends the wait (ORA-01013). On failure the
+  // rows this call took are given back.
+  OraError lock_rows(const std::vector<uint64_t>& keys, bool nowait, int wait_seconds);
+  // Makes sure UPDATE and DELETE on `table` take the row lock of each row
+  // they change (TEMP triggers calling ocilite_lock_row).
+  OraError prepare_row_locks(const TableInfo& table);
   void note_write() { has_writes_ = true; }
+  // After a failed DML statement: when the transaction has written nothing,
+  // the schema write lock the statement took is given back at once, so a
+  // refused write never blocks other sessions' writes.
+  void release_unused_write_lock();
   // After a failed statement: SQLite may have rolled the whole transaction
   // back (an interrupted write does); follow it.
   void sync_after_error();
@@ -111,6 +130,11 @@ class Session {
   NlsSettings nls_;
   bool in_txn_ = false, has_writes_ = false;
   std::vector<std::string> savepoints_;
+  std::vector<size_t> savepoint_marks_;  // row locks held when each savepoint was set
+  std::unique_ptr<RowLocks> row_locks_;
+  std::vector<std::string> lock_triggers_;  // tables whose lock triggers exist
+  void forget_transaction();                // after the SQLite transaction ended
+  OraError restart_read_transaction();      // a fresh snapshot, savepoints set again
   std::vector<std::string> locked_;  // schemas whose write lock this transaction holds
   std::atomic<bool> break_{false};
   std::map<std::string, std::unique_ptr<TableInfo>> tables_;

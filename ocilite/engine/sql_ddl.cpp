@@ -185,12 +185,13 @@ void Rewriter::create_table(size_t i, size_t e, bool temporary) {
       return;
     }
     std::string terr;
-    if (!parse_oracle_type(type, &terr)) {
+    auto parsed_type = parse_oracle_type(type, &terr);
+    if (!parsed_type) {
       r_.error = OraError{902, "ORA-00902: invalid datatype"};
       r_.error_offset = static_cast<int>(tok(k - 1).offset);
       return;
     }
-    sql += quote_ident(col) + " " + quote_ident(type);
+    sql += quote_ident(col) + " " + column_type_sql(*parsed_type);
     while (k < eb && !failed()) {
       const Token& tk = tok(k);
       if (tk.kw("DEFAULT")) {
@@ -731,7 +732,8 @@ void Rewriter::rewrite_alter(size_t b, size_t e) {
       size_t p = cb + 1;
       std::string col = name_of(tok(cb));
       std::string type = parse_type(p, cend);
-      if (type.empty() || !parse_oracle_type(type)) {
+      auto parsed_type = type.empty() ? std::nullopt : parse_oracle_type(type);
+      if (!parsed_type) {
         r_.error = OraError{902, "ORA-00902: invalid datatype"};
         r_.error_offset = static_cast<int>(tok(cb + 1).offset);
         return;
@@ -746,7 +748,7 @@ void Rewriter::rewrite_alter(size_t b, size_t e) {
       }
       begin_piece(0);
       piece_.is_ddl = true;
-      put("ALTER TABLE " + target + " ADD COLUMN " + quote_ident(col) + " " + quote_ident(type) + extra, tok(cb).offset);
+      put("ALTER TABLE " + target + " ADD COLUMN " + quote_ident(col) + " " + column_type_sql(*parsed_type) + extra, tok(cb).offset);
       end_piece();
     }
     return;

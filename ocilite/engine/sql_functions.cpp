@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "decimal_number.h"
 #include "engine_error.h"
 #include "ora_format.h"
 #include "session.h"
@@ -40,6 +41,22 @@ void result_error(sqlite3_context* ctx, int code, std::initializer_list<std::str
 void result_number(sqlite3_context* ctx, double d) {
   if (d == std::floor(d) && std::fabs(d) < 9e15) sqlite3_result_int64(ctx, static_cast<int64_t>(d));
   else sqlite3_result_double(ctx, d);
+}
+
+// A NUMBER column's value: exact text for columns stored as text, else the
+// SQLite number closest to it (an integer when it is one).
+void result_decimal(sqlite3_context* ctx, const Decimal& x, bool as_text) {
+  if (as_text) {
+    std::string t = decimal_to_text(x);
+    return sqlite3_result_text(ctx, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+  }
+  if (auto i = decimal_to_int64(x)) return sqlite3_result_int64(ctx, *i);
+  sqlite3_result_double(ctx, decimal_to_double(x));
+}
+
+int collate_number(void*, int na, const void* a, int nb, const void* b) {
+  return compare_number_texts(std::string_view(static_cast<const char*>(a), static_cast<size_t>(na)),
+                              std::string_view(static_cast<const char*>(b), static_cast<size_t>(nb)));
 }
 
 // Numeric value of an argument, with Oracle's implicit text conversion.
@@ -673,33 +690,16 @@ void fn_to_col(sqlite3_context* ctx, int, sqlite3_value** argv) {
   const int vt = sqlite3_value_type(v);
   std::string column = text_arg(argv[2]);
   switch (type->code) {
-    case 2: {  // NUMBER, FLOAT
-      double d = 0;
-      OraNumber n;
-      if (vt == SQLITE_INTEGER) {
-        n.i = sqlite3_value_int64(v);
-        d = static_cast<double>(n.i);
-      } else if (vt == SQLITE_FLOAT) {
-        n.is_int = false;
-        d = n.d = sqlite3_value_double(v);
-      } else {
-        auto p = parse_number(value_text(v));
-        if (!p) return result_error(ctx, ora::kInvalidNumber);
-        n = *p;
-        d = n.is_int ? static_cast<double>(n.i) : n.d;
-      }
-      if (type->precision && type->scale && type->data_type == "NUMBER") {
-        int p = *type->precision, sc = *type->scale;
-        double r = round_to_scale(d, sc);
-        double limit = std::pow(10.0, p - sc);
-        if (std::fabs(r) >= limit) return result_error(ctx, ora::kPrecisionTooLarge);
-        return result_number(ctx, r);
-      }
-      if (type->precision && type->data_type == "NUMBER") {
-        if (std::fabs(std::round(d)) >= std::pow(10.0, *type->precision)) return result_error(ctx, ora::kPrecisionTooLarge);
-      }
-      if (n.is_int) return sqlite3_result_int64(ctx, n.i);
-      return result_number(ctx, d);
+    case 2: {  // NUMBER, INTEGER, DECIMAL, FLOAT: exact decimals
+      std::optional<Decimal> parsed;
+      if (vt == SQLITE_INTEGER) parsed = decimal_from_int(sqlite3_value_int64(v));
+      else if (vt == SQLITE_FLOAT) parsed = decimal_from_double(sqlite3_value_double(v));
+      else if (vt == SQLITE_TEXT) parsed = parse_decimal(text_arg(v));
+      if (!parsed) return result_error(ctx, ora::kInvalidNumber);
+      int error = 0;
+      auto x = fit_number_column(*parsed, *type, error);
+      if (!x) return result_error(ctx, error);
+      return result_decimal(ctx, *x, type->exact_text);
     }
     case 100:
     case 101: {
@@ -769,6 +769,35 @@ void fn_to_col(sqlite3_context* ctx, int, sqlite3_value** argv) {
       if (type->code == 112 && vt == SQLITE_TEXT) return sqlite3_result_value(ctx, v);
       return result_text(ctx, value_text(v));
   }
+}
+
+// ocilite_lock_key(object id, rowid or primary key text): a row's lock key.
+uint64_t lock_key_of(sqlite3_value** argv) {
+  unsigned id = static_cast<unsigned>(sqlite3_value_int64(argv[0]));
+  if (sqlite3_value_type(argv[1]) == SQLITE_INTEGER) return RowLocks::key(id, sqlite3_value_int64(argv[1]));
+  return RowLocks::key(id, text_arg(argv[1]));
+}
+void fn_lock_key(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  sqlite3_result_int64(ctx, static_cast<int64_t>(lock_key_of(argv)));
+}
+// ocilite_lock_row(object id, rowid or key): takes a row a DML statement
+// changes; a row another session holds ends the statement with ORA-00054.
+void fn_lock_row(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  Session* s = session_of(ctx);
+  if (!s) return sqlite3_result_null(ctx);
+  if (!s->row_locks().try_lock(lock_key_of(argv))) return result_error(ctx, ora::kResourceBusy);
+  sqlite3_result_null(ctx);
+}
+
+// ocilite_num(value): a NUMBER column's exact text as an SQLite number, so
+// that function results and CASE branches compare and sort as numbers.
+void fn_num(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  sqlite3_value* v = argv[0];
+  if (sqlite3_value_type(v) != SQLITE_TEXT) return sqlite3_result_value(ctx, v);
+  auto d = parse_decimal(text_arg(v));
+  if (!d) return sqlite3_result_value(ctx, v);
+  if (auto i = decimal_to_int64(*d)) return sqlite3_result_int64(ctx, *i);
+  sqlite3_result_double(ctx, decimal_to_double(*d));
 }
 
 struct Def {
@@ -850,8 +879,11 @@ OraError register_sql_functions(sqlite3* db, Session* session) {
       {"ocilite_hextoraw", 1, fn_hextoraw, true},    {"ocilite_rowid", 2, fn_rowid, true},
       {"ocilite_rowid_key", 1, fn_rowid_key, true},  {"ocilite_urowid", -1, fn_urowid, true},
       {"ocilite_to_col", 3, fn_to_col, false},       {"ocilite_date_add", 2, fn_date_add, false},
-      {"ocilite_date_sub", 2, fn_date_sub, false},
+      {"ocilite_date_sub", 2, fn_date_sub, false},   {"ocilite_num", 1, fn_num, true},
+      {"ocilite_lock_key", 2, fn_lock_key, true},    {"ocilite_lock_row", 2, fn_lock_row, false},
   };
+  if (sqlite3_create_collation_v2(db, kNumberCollation, SQLITE_UTF8, nullptr, collate_number, nullptr) != SQLITE_OK)
+    return ora_internal("cannot register the number collation");
   for (const auto& d : defs) {
     int flags = SQLITE_UTF8 | (d.deterministic ? SQLITE_DETERMINISTIC : 0);
     int rc = sqlite3_create_function_v2(db, d.name, d.args, flags, session, d.fn, nullptr, nullptr, nullptr);

@@ -65,8 +65,10 @@ LexResult lex_sql(std::string_view s) {
     if (c == '/' && i + 1 < n && s[i + 1] == '*') {
       size_t end = s.find("*/", i + 2);
       if (end == std::string_view::npos) {
-        // An unterminated comment runs to the end, as Oracle treats it.
-        i = n;
+        // Oracle refuses it (ORA-01742); taking the rest as comment could
+        // turn "update t set c = 1 /* where ..." into an update of every row.
+        fail(i, "comment not properly terminated");
+        break;
       } else {
         i = end + 2;
       }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 
+#include "decimal_number.h"
 #include "engine_error.h"
 #include "ora_format.h"
 #include "sql_rewriter_p.h"
@@ -553,6 +555,9 @@ void Rewriter::emit_expr(size_t b, size_t e, const Scope& scope) {
     const Token& t = tok(i);
     if (t.kind == TokKind::End) break;
     if (t.raw) {
+      // DECODE and NVL2 became CASE: their branches mix values like CASE does.
+      if (t.kind == TokKind::Ident && t.upper == "CASE") ++numeric_depth_;
+      else if (t.kind == TokKind::Ident && t.upper == "END" && numeric_depth_ > 0) --numeric_depth_;
       put(t.text, t.offset);
       ++i;
       continue;
@@ -562,10 +567,16 @@ void Rewriter::emit_expr(size_t b, size_t e, const Scope& scope) {
         put(t.upper.empty() ? std::string("NULL") : quote_string(t.upper), t.offset);
         ++i;
         continue;
-      case TokKind::Number:
-        put(t.text, t.offset);
+      case TokKind::Number: {
+        // SQLite would read a literal beyond int64 or 15 digits as a double:
+        // such a literal goes in as its exact text, which compares exactly
+        // with NUMBER columns and converts like a number in arithmetic.
+        auto d = parse_decimal(t.text);
+        bool exact_in_sqlite = d && (decimal_to_int64(*d) || d->n <= 15);
+        put(exact_in_sqlite || !d ? t.text : quote_string(decimal_to_text(*d)), t.offset);
         ++i;
         continue;
+      }
       case TokKind::Bind:
         put("?" + std::to_string(bind_index(t.upper) + 1), t.offset);
         ++i;
@@ -648,6 +659,8 @@ void Rewriter::emit_expr(size_t b, size_t e, const Scope& scope) {
         return;
       }
       if (u == "MINUS") { put("EXCEPT", t.offset); ++i; continue; }
+      if (u == "CASE") ++numeric_depth_;
+      else if (u == "END" && numeric_depth_ > 0) --numeric_depth_;
       if (is_expr_keyword(u) || u == "INTERVAL" || u == "ESCAPE" || u == "COLLATE") {
         put(u, t.offset);
         ++i;
@@ -750,7 +763,10 @@ void Rewriter::emit_expr(size_t b, size_t e, const Scope& scope) {
       if (!mapped.empty()) put(std::string(mapped), t.offset);
       else put(t.kind == TokKind::Ident ? u : quote_ident(t.upper), t.offset);
       put("(", tok(open).offset);
+      const bool numeric = t.kind == TokKind::Ident && numeric_function(u);
+      numeric_depth_ += numeric ? 1 : 0;
       emit_expr(open + 1, close, scope);
+      numeric_depth_ -= numeric ? 1 : 0;
       put(")", tok(close).offset);
       i = close + 1;
       continue;
@@ -761,9 +777,39 @@ void Rewriter::emit_expr(size_t b, size_t e, const Scope& scope) {
       if (!text.empty()) text += ".";
       text += tok(p).op("*") ? "*" : quote_ident(name_of(tok(p)));
     }
+    if (numeric_depth_ > 0 && exact_number_column(scope, parts)) text = "ocilite_num(" + text + ")";
     put(text, t.offset);
     i = k + 1;
   }
+}
+
+// Functions whose NUMBER arguments are compared or returned as numbers: a
+// NUMBER column's exact text goes in as an SQLite number (ocilite_num), so
+// that NVL(sal, 0) > 100 or ORDER BY MAX(sal) compare numerically. Text
+// functions (TO_CHAR, SUBSTR, ||) keep the exact digits.
+bool Rewriter::numeric_function(std::string_view u) {
+  static constexpr std::array<std::string_view, 26> names = {
+      "NVL", "COALESCE", "NULLIF", "GREATEST", "LEAST", "MAX", "MIN", "SUM", "AVG", "ABS", "ROUND", "TRUNC", "MOD",
+      "CEIL", "FLOOR", "SIGN", "POWER", "SQRT", "EXP", "LN", "LOG", "MEDIAN", "STDDEV", "VARIANCE", "IFNULL",
+      "TO_NUMBER"};
+  return std::find(names.begin(), names.end(), u) != names.end();
+}
+
+bool Rewriter::exact_number_column(const Scope& scope, const std::vector<size_t>& parts) const {
+  if (parts.empty() || parts.size() > 3 || tok(parts.back()).op("*")) return false;
+  const std::string col = name_of(tok(parts.back()));
+  auto exact = [&](const TableInfo* info) {
+    const TableColumn* c = info ? info->find(col) : nullptr;
+    return c && c->type.exact_text;
+  };
+  if (parts.size() >= 2) {
+    const TableRef* ref = find_ref(scope, name_of(tok(parts[parts.size() - 2])));
+    return ref && exact(ref->info);
+  }
+  for (const Scope* sc = &scope; sc; sc = sc->parent)
+    for (const auto& tr : sc->tables)
+      if (tr.info && tr.info->find(col)) return exact(tr.info);
+  return false;
 }
 
 // Value assigned to a column: converted and checked as Oracle's implicit
@@ -1033,6 +1079,28 @@ void Rewriter::emit_query(size_t b, size_t e, const Scope* parent, bool top) {
         r_.lob_table = only.name;
       }
     }
+    if (top && for_update < e) {
+      // Oracle locks rows, never groups or sets of them.
+      bool grouped = blocks.size() > 1 || tok(bb + 1).kw("DISTINCT") || tok(bb + 1).kw("UNIQUE") ||
+                     find_kw(bb, be, "GROUP") < be;
+      for (size_t q = bb + 1; q < from && !grouped; ++q)
+        grouped = (tok(q).kw("COUNT") || tok(q).kw("SUM") || tok(q).kw("AVG") || tok(q).kw("MIN") ||
+                   tok(q).kw("MAX")) && tok(q + 1).op("(");
+      if (grouped) {
+        fail_text(OraError{1786, "ORA-01786: FOR UPDATE of this query expression is not allowed"}, for_update);
+        return;
+      }
+    }
+    if (top && bi == 0 && blocks.size() == 1 && for_update < e && !scope.tables.empty() && scope.tables[0].info &&
+        !scope.tables[0].info->is_view) {
+      // The rows FOR UPDATE locks: those of the first table.
+      const TableRef& first = scope.tables[0];
+      const std::string q = qualifier_text(first);
+      const std::string row = first.info->without_rowid ? rowid_expr(first, q) : q + "._rowid_";
+      put(", ocilite_lock_key(" + std::to_string(first.info->object_id) + ", " + row + ") AS \"ocilite$lock\"",
+          tok(from).offset);
+      r_.hidden_lock_key = true;
+    }
     {
       size_t base = out_.size() + 1;
       out_ += " " + from_sql;
@@ -1131,8 +1199,14 @@ void Rewriter::emit_query(size_t b, size_t e, const Scope* parent, bool top) {
       return;
     }
     r_.for_update = true;
-    for (size_t q = for_update; q < e; ++q)
+    for (size_t q = for_update; q < e; ++q) {
       if (tok(q).kw("NOWAIT")) r_.nowait = true;
+      if (tok(q).kw("WAIT") && tok(q + 1).kind == TokKind::Number) r_.wait_seconds = std::atoi(tok(q + 1).text.c_str());
+      if (tok(q).kw("SKIP")) {
+        fail_text(OraError{3001, "ORA-03001: unimplemented feature: SKIP LOCKED"}, q);
+        return;
+      }
+    }
     if (!first_scope.tables.empty() && !first_scope.tables[0].owner.empty()) {
       piece_.lock_schema = first_scope.tables[0].owner;
       piece_.lock_table = first_scope.tables[0].name;
@@ -1400,6 +1474,8 @@ RewriteResult Rewriter::run() {
     r_.error = OraError{1756, "ORA-01756: quoted string not properly terminated"};
     if (lx.error.find("identifier") != std::string::npos)
       r_.error = OraError{1740, "ORA-01740: missing double quote in identifier"};
+    else if (lx.error.find("comment") != std::string::npos)
+      r_.error = engine_error(ora::kCommentNotTerminated);
     r_.error_offset = static_cast<int>(lx.error_offset);
     return std::move(r_);
   }
@@ -1416,6 +1492,19 @@ RewriteResult Rewriter::run() {
     return std::move(r_);
   }
   while (e > 0 && (tok(e - 1).op(";") || tok(e - 1).op("/"))) --e;
+  // One statement per call: SQLite would run what follows a ';' as another.
+  // (A stored PL/SQL unit's source is kept whole, semicolons and all.)
+  bool plsql_unit = false;
+  for (size_t k = 1; first.kw("CREATE") && k < 6 && k < e; ++k)
+    plsql_unit = plsql_unit || tok(k).kw("PROCEDURE") || tok(k).kw("FUNCTION") || tok(k).kw("PACKAGE") ||
+                 tok(k).kw("TRIGGER") || tok(k).kw("TYPE");
+  for (size_t k = 0; k < e && !plsql_unit; ++k) {
+    if (tok(k).op(";")) {
+      r_.error = OraError{911, "ORA-00911: invalid character"};
+      r_.error_offset = static_cast<int>(tok(k).offset);
+      return std::move(r_);
+    }
+  }
   if (first.kw("CREATE") || first.kw("DROP") || first.kw("ALTER") || first.kw("COMMENT") ||
       first.kw("TRUNCATE") || first.kw("GRANT") || first.kw("REVOKE") || first.kw("LOCK") ||
       first.kw("COMMIT") || first.kw("ROLLBACK") || first.kw("SAVEPOINT") || first.kw("SET") ||

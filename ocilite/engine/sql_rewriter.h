@@ -53,6 +53,9 @@ struct RewriteResult {
   std::vector<std::string> binds;           // bind names (upper case unless quoted), in order
   std::vector<std::string> returning_into;  // out-bind names of RETURNING ... INTO
   bool for_update = false, nowait = false;
+  int wait_seconds = -1;  // FOR UPDATE WAIT n; -1 waits as long as it takes
+  // A FOR UPDATE query carries each row's lock key as its very last column.
+  bool hidden_lock_key = false;
   bool ddl = false;                         // commits before and after, as Oracle's DDL does
   std::string name, value;
   std::function<OraError(Session&)> run;

@@ -52,6 +52,8 @@ class Rewriter {
   void emit_query(size_t b, size_t e, const Scope* parent, bool top);
   void emit_value_for_column(size_t b, size_t e, const Scope& scope, const TableInfo* table, const TableColumn* col);
   std::string rowid_expr(const TableRef& ref, const std::string& qualifier) const;
+  static bool numeric_function(std::string_view upper_name);
+  bool exact_number_column(const Scope& scope, const std::vector<size_t>& parts) const;
 
   void rewrite_select(size_t b, size_t e);
   void rewrite_insert(size_t b, size_t e);
@@ -85,6 +87,7 @@ class Rewriter {
   size_t last_offset_ = 0;
   SqlPiece piece_;
   size_t limit_insert_ = 0;
+  int numeric_depth_ = 0;  // inside a numeric function call or CASE
 };
 
 // Passes over the whole token list before emission.

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "decimal_number.h"
 #include "engine_error.h"
 #include "ora_format.h"
 #include "session.h"
@@ -14,6 +15,10 @@
 
 namespace ocilite {
 namespace {
+
+// How long a DML statement waits for another session's write to the same
+// schema file to end before it gives up with ORA-00054.
+constexpr int kWriteLockPatienceMs = 5000;
 
 int stmt_type_of(const std::vector<Token>& t) {
   size_t i = 0;
@@ -209,7 +214,7 @@ Value Statement::column_value(sqlite3_stmt* st, int i) const {
 
 void Statement::describe(sqlite3_stmt* st) {
   columns_.clear();
-  int n = sqlite3_column_count(st) - (rw_.hidden_rowid ? 1 : 0);
+  int n = sqlite3_column_count(st) - (rw_.hidden_rowid ? 1 : 0) - (rw_.hidden_lock_key ? 1 : 0);
   for (int i = 0; i < n; ++i) {
     ColumnDesc c;
     const char* name = sqlite3_column_name(st, i);
@@ -274,10 +279,14 @@ OraError Statement::run_piece(const SqlPiece& piece, const std::vector<Value>& b
   sqlite3_clear_bindings(st);
   if (OraError e = bind_all(st, binds)) return e;
   if (piece.is_dml && !piece.lock_schema.empty()) {
-    if (OraError e = s_.lock_for_write(piece.lock_schema, piece.lock_table, false)) return e;
+    if (OraError e = s_.lock_for_write(piece.lock_schema, piece.lock_table, false, kWriteLockPatienceMs)) return e;
+    const bool changes_rows = piece.sql.rfind("UPDATE", 0) == 0 || piece.sql.rfind("DELETE", 0) == 0;
+    if (const TableInfo* info = changes_rows ? s_.table(piece.dml_owner, piece.dml_table) : nullptr) {
+      if (OraError e = s_.prepare_row_locks(*info)) return e;
+    }
   }
-  int changes_before = sqlite3_total_changes(s_.db());
-  (void)changes_before;
+  // A failed statement gives back the row locks it took.
+  const size_t lock_mark = s_.row_locks().count();
   for (;;) {
     int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) {
@@ -292,6 +301,8 @@ OraError Statement::run_piece(const SqlPiece& piece, const std::vector<Value>& b
     if (rc == SQLITE_DONE) break;
     OraError e = map_error(piece, rc, error_offset);
     sqlite3_reset(st);
+    s_.row_locks().release_after(lock_mark);
+    if (piece.is_dml) s_.release_unused_write_lock();
     return e;
   }
   if (piece.is_dml) {
@@ -371,8 +382,16 @@ OraError Statement::execute(const std::vector<Value>& binds, bool describe_only,
     sqlite3_clear_bindings(st);
     if (!describe_only) {
       if (OraError e = bind_all(st, binds)) return e;
-      if (rw_.for_update && !piece.lock_schema.empty()) {
-        if (OraError e = s_.lock_for_write(piece.lock_schema, piece.lock_table, !rw_.nowait)) return e;
+      if (rw_.for_update && rw_.hidden_lock_key) {
+        // Oracle locks every row of the result when the cursor opens.
+        std::vector<uint64_t> keys;
+        const int key_column = sqlite3_column_count(st) - 1;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+          keys.push_back(static_cast<uint64_t>(sqlite3_column_int64(st, key_column)));
+        sqlite3_reset(st);
+        if (rc != SQLITE_DONE) return map_error(piece, rc, error_offset);
+        if (OraError e = s_.lock_rows(keys, rw_.nowait, rw_.wait_seconds)) return e;
       }
       int rc = sqlite3_step(st);
       if (rc == SQLITE_ROW) {
@@ -453,6 +472,14 @@ void value_as_text(const Value& v, const ColumnDesc& col, Session& session, std:
     case Value::Kind::blob: out = raw_to_hex(v.s); return;
     case Value::Kind::text: {
       int code = col.type.code;
+      if (code == 2 && !is_canonical_number_text(v.s)) {
+        // A NUMBER stored as text by SQLite's own conversion ("1.0e+20"):
+        // printed as Oracle prints it.
+        if (auto d = parse_decimal(v.s)) {
+          decimal_to_text(*d, out);
+          return;
+        }
+      }
       if (code == 12 || code == 180 || code == 181 || code == 231) {
         if (auto dt = date_from_storage(v.s)) {
           std::string f = code == 12 ? session.nls().date_format()

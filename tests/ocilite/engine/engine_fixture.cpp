@@ -49,7 +49,7 @@ Result run(Session& s, const std::string& sql, const std::vector<std::string>& b
     r.error = st.fetch(row, have);
     if (r.error || !have) break;
     std::vector<std::string> out;
-    for (size_t i = 0; i < row.size(); ++i)
+    for (size_t i = 0; i < row.size() && i < st.columns().size(); ++i)
       out.push_back(row[i].is_null() ? "<null>" : value_as_text(row[i], st.columns()[i], s));
     r.rows.push_back(std::move(out));
   }

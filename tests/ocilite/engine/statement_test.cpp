@@ -114,10 +114,13 @@ TEST_F(StatementTest, SecondSessionGetsResourceBusy) {
   exec(*s, "select ename from emp where empno = 7369 for update");
   Result r = run(*other, "select ename from emp where empno = 7369 for update nowait");
   EXPECT_EQ(r.error.code, 54) << r.error.text;
-  r = run(*other, "update emp set sal = 1 where empno = 7521");
+  r = run(*other, "update emp set sal = 1 where empno = 7369");
   EXPECT_EQ(r.error.code, 54) << r.error.text;
-  exec(*s, "commit");
+  // Another row is free.
   exec(*other, "update emp set sal = 1 where empno = 7521");
+  exec(*other, "commit");
+  exec(*s, "commit");
+  exec(*other, "update emp set sal = 2 where empno = 7369");
   exec(*other, "commit");
 }
 
@@ -148,7 +151,7 @@ TEST_F(StatementTest, ForUpdateWaitsForTheLockAndCanBeCancelled) {
   EXPECT_EQ(waited.error.code, 1013) << waited.error.text;
   s->clear_break();
   exec(*other, "rollback");
-  EXPECT_EQ(query(*s, "select count(*) from emp for update"), (Rows{{"3"}}));
+  EXPECT_EQ(query(*s, "select empno from emp order by empno for update"), (Rows{{"7369"}, {"7499"}, {"7521"}}));
 }
 
 TEST_F(StatementTest, ErrorsCarryOracleNumbersAndOffsets) {
