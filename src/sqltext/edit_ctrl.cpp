@@ -27,23 +27,6 @@
 namespace kestrel {
 namespace {
 
-class SystemClipboard final : public EditClipboard {
- public:
-  bool Get(std::u16string& text, bool& box) override {
-    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-    if (!mime || !mime->hasText()) return false;
-    text = FromQString(mime->text());
-    box = IsBoxMime(mime);
-    return true;
-  }
-  Result Set(std::u16string_view text, bool box) override {
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (!cb) return kCannotOpen;
-    cb->setMimeData(MakeMime(text, box));
-    return kOk;
-  }
-};
-
 // The selection margin's arrow: a 32x32 arrow pointing up and right, hot
 // spot (4, 0), made once.
 QCursor MakeMarginCursor() {
@@ -72,9 +55,21 @@ QCursor MakeMarginCursor() {
 
 }  // namespace
 
-EditClipboard& SystemEditClipboard() {
-  static SystemClipboard clipboard;
-  return clipboard;
+bool EditClipboardGet(std::u16string& text, bool& box) {
+  const QClipboard* cb = QGuiApplication::clipboard();
+  const QMimeData* mime = cb ? cb->mimeData() : nullptr;
+  box = false;
+  if (!mime || !mime->hasText()) return false;
+  text = FromQString(mime->text());
+  box = IsBoxMime(mime);
+  return true;
+}
+
+UiServices::ClipboardResult EditClipboardSet(std::u16string_view text, bool box) {
+  QClipboard* cb = QGuiApplication::clipboard();
+  if (!cb) return UiServices::ClipboardResult::kCannotOpen;
+  cb->setMimeData(MakeMime(text, box));
+  return UiServices::ClipboardResult::kOk;
 }
 
 QString ToQString(std::u16string_view s) {
@@ -402,36 +397,32 @@ void CEditCtrl::Redo() {
   AfterEdit();
 }
 
+namespace {
+
+// Puts the text on the clipboard; a failure shows its message. True on success.
+bool SetClipboard(std::u16string_view text, bool box) {
+  using R = UiServices::ClipboardResult;
+  const R r = ui().set_clipboard_text_box(text, box);
+  if (r == R::kOk) return true;
+  const char16_t* msg = r == R::kCannotOpen    ? kEditClipboardOpenError
+                        : r == R::kCannotEmpty ? kEditClipboardEmptyError
+                                               : kEditClipboardSetError;
+  ui().message_box(msg, u"", mb::OK | mb::ICONERROR);
+  return false;
+}
+
+}  // namespace
+
 void CEditCtrl::Copy() {
   if (!data_->HasSelection()) return;
-  const bool box = data_->IsBoxSelect();
   // Out with the buffer's line end, as the text is got for hosts.
-  const std::u16string text =
-      box ? data_->GetBoxText(data_->GetSelAnchor(), data_->GetCaret()) : data_->GetSelectedText();
-  EditClipboard& cb = clipboard_ ? *clipboard_ : SystemEditClipboard();
-  switch (cb.Set(text, box)) {
-    case EditClipboard::kOk: break;
-    case EditClipboard::kCannotOpen: ui().message_box(kEditClipboardOpenError, u"", mb::OK | mb::ICONERROR); break;
-    case EditClipboard::kCannotEmpty: ui().message_box(kEditClipboardEmptyError, u"", mb::OK | mb::ICONERROR); break;
-    case EditClipboard::kCannotSet: ui().message_box(kEditClipboardSetError, u"", mb::OK | mb::ICONERROR); break;
-  }
+  SetClipboard(data_->GetSelectedText(), data_->IsBoxSelect());
 }
 
 void CEditCtrl::Cut() {
   if (!data_->HasSelection() || !EditAllowed()) return;
-  const bool box = data_->IsBoxSelect();
-  const std::u16string text =
-      box ? data_->GetBoxText(data_->GetSelAnchor(), data_->GetCaret()) : data_->GetSelectedText();
-  EditClipboard& cb = clipboard_ ? *clipboard_ : SystemEditClipboard();
-  const EditClipboard::Result r = cb.Set(text, box);
-  if (r != EditClipboard::kOk) {
-    // The text stays where it is when the clipboard did not take it.
-    const char16_t* msg = r == EditClipboard::kCannotOpen    ? kEditClipboardOpenError
-                          : r == EditClipboard::kCannotEmpty ? kEditClipboardEmptyError
-                                                             : kEditClipboardSetError;
-    ui().message_box(msg, u"", mb::OK | mb::ICONERROR);
-    return;
-  }
+  // The text stays where it is when the clipboard did not take it.
+  if (!SetClipboard(data_->GetSelectedText(), data_->IsBoxSelect())) return;
   if (data_->DeleteSelection() != 0) {
     Beep();
     return;
@@ -441,10 +432,9 @@ void CEditCtrl::Cut() {
 
 void CEditCtrl::Paste() {
   if (!EditAllowed()) return;
-  EditClipboard& cb = clipboard_ ? *clipboard_ : SystemEditClipboard();
   std::u16string text;
   bool box = false;
-  if (!cb.Get(text, box)) return;
+  if (!ui().clipboard_text_box(text, box)) return;
   PasteText(text, box);
 }
 

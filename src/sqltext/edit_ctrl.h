@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui_services.h"
 #include "sqltext/edit_data.h"
 #include "sqltext/edit_disp_data.h"
 
@@ -63,17 +64,10 @@ enum EditColor : int {
 // The mime type carrying the box flag ("TRUE" / "FALSE") beside text/plain.
 inline constexpr char kEditBoxMimeType[] = "application/x-brant-editctrl-cf-is-box-unicode";
 
-// The clipboard as the editor sees it: text plus the box flag. The default
-// one works on the system clipboard; tests put in their own.
-class EditClipboard {
- public:
-  enum Result { kOk = 0, kCannotOpen = 1, kCannotEmpty = 2, kCannotSet = 3 };
-  virtual ~EditClipboard() = default;
-  // False when the clipboard holds no text.
-  virtual bool Get(std::u16string& text, bool& box) = 0;
-  virtual Result Set(std::u16string_view text, bool box) = 0;
-};
-EditClipboard& SystemEditClipboard();
+// The system clipboard with the box flag, for the Qt UiServices (the
+// editor itself goes through kestrel::ui()).
+bool EditClipboardGet(std::u16string& text, bool& box);
+UiServices::ClipboardResult EditClipboardSet(std::u16string_view text, bool box);
 
 }  // namespace kestrel
 
@@ -160,8 +154,6 @@ class CEditCtrl : public QWidget {
   int ReplaceAll(std::u16string_view pattern, std::u16string_view replacement, bool ignore_case, bool in_selection);
 
   // --- hooks ---------------------------------------------------------------
-  // Where the clipboard lives (null: the system clipboard).
-  void SetClipboard(kestrel::EditClipboard* clipboard) { clipboard_ = clipboard; }
   // Offered every key first; true when the host took it (the grid's Enter,
   // Tab, Esc and leaving arrows).
   std::function<bool(QKeyEvent*)> key_hook;
@@ -287,6 +279,5 @@ class CEditCtrl : public QWidget {
 
   std::u16string preedit_;
   int preedit_cursor_ = 0;
-  kestrel::EditClipboard* clipboard_ = nullptr;
   std::unique_ptr<QCursor> margin_cursor_;
 };

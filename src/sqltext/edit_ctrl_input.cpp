@@ -353,10 +353,11 @@ void CEditCtrl::mousePressEvent(QMouseEvent* e) {
 bool CEditCtrl::InSelection(EditPos p) const {
   if (!data_->HasSelection()) return false;
   if (data_->IsBoxSelect()) {
-    const EditPos a = data_->GetSelAnchor();
-    const EditPos c = data_->GetCaret();
-    return p.line >= std::min(a.line, c.line) && p.line <= std::max(a.line, c.line) && p.col >= std::min(a.col, c.col) &&
-           p.col < std::max(a.col, c.col);
+    const CEditData::BoxRect box = data_->GetBoxRect(data_->GetSelAnchor(), data_->GetCaret());
+    if (p.line < box.top || p.line > box.bottom) return false;
+    int32_t from = 0, to = 0;
+    data_->BoxColumns(box, p.line, &from, &to);
+    return p.col >= from && p.col < to;
   }
   return p >= data_->GetSelStart() && p < data_->GetSelEnd() && p.col < data_->GetLineLen(p.line);
 }
@@ -518,7 +519,15 @@ void CEditCtrl::dropEvent(QDropEvent* e) {
     return;
   }
   const EditPos at = data_->Clamp(PixelToPos(e->position().toPoint()));
-  if (e->source() == this && e->dropAction() == Qt::MoveAction && data_->HasSelection() && !data_->IsBoxSelect()) {
+  if (e->source() == this && e->dropAction() == Qt::MoveAction && data_->IsBoxSelect()) {
+    // A box moved inside this control leaves its place: one undo step.
+    self_move_done_ = true;
+    e->acceptProposedAction();
+    if (data_->MoveBox(at) != 0) Beep();
+    AfterEdit();
+    return;
+  }
+  if (e->source() == this && e->dropAction() == Qt::MoveAction && data_->HasSelection()) {
     // Moving text inside this control: one undo step, nothing when dropped
     // onto the selection itself.
     const EditPos s = data_->GetSelStart();

@@ -118,11 +118,9 @@ void CEditCtrl::PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, i
     const EditPos a = data_->GetSelStart();
     const EditPos b = data_->GetSelEnd();
     if (data_->IsBoxSelect()) {
-      const EditPos an = data_->GetSelAnchor();
-      if (line >= a.line && line <= b.line) {
-        sel_from = std::min(an.col, caret.col);
-        sel_to = std::max(an.col, caret.col);
-      }
+      // The characters under the box's display columns.
+      if (line >= a.line && line <= b.line)
+        data_->BoxColumns(data_->GetBoxRect(data_->GetSelAnchor(), caret), line, &sel_from, &sel_to);
     } else if (line >= a.line && line <= b.line) {
       sel_from = line == a.line ? a.col : 0;
       sel_to = line == b.line ? b.col : INT32_MAX;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/utf16.h"
+#include "sqltext/display_columns.h"
 #include "sqltext/sqltext_constants.h"
 
 using kestrel::TextPos;
@@ -73,7 +74,7 @@ void CEditData::AppendText(std::u16string_view text) {
     NoteChange(lines_.size() - 1);
     kestrel::EditLine& last = lines_[lines_.size() - 1];
     last.text.append(part);
-    last.attr.clear();
+    last.Touched();
     total_units_ += static_cast<int64_t>(part.size());
     if (brk == std::u16string_view::npos) break;
     pos = brk + 1;
@@ -90,6 +91,11 @@ std::u16string_view CEditData::GetLine(int32_t line) const {
 }
 
 int32_t CEditData::GetLineLen(int32_t line) const { return static_cast<int32_t>(GetLine(line).size()); }
+
+kestrel::LineLexMemo* CEditData::GetLineLex(int32_t line) {
+  if (line < 0 || line >= lines_.size()) return nullptr;
+  return &lines_[line].lex;
+}
 
 std::span<uint8_t> CEditData::GetLineAttr(int32_t line) {
   if (line < 0 || line >= lines_.size()) return {};
@@ -139,18 +145,45 @@ std::u16string CEditData::GetText(EditPos a, EditPos b) const {
 }
 
 std::u16string CEditData::GetBoxText(EditPos a, EditPos b) const {
-  const int32_t top = std::clamp(std::min(a.line, b.line), 0, GetLineCnt() - 1);
-  const int32_t bottom = std::clamp(std::max(a.line, b.line), 0, GetLineCnt() - 1);
-  const int32_t left = std::min(a.col, b.col);
-  const int32_t right = std::max(a.col, b.col);
+  const BoxRect box = GetBoxRect(a, b);
   std::u16string out;
-  for (int32_t l = top; l <= bottom; ++l) {
-    if (l > top) out.append(LineEnd());
-    int32_t s = Clamp({l, left}).col;
-    int32_t e = Clamp({l, right}).col;
-    out.append(GetLine(l).substr(s, e - s));
+  for (int32_t l = box.top; l <= box.bottom; ++l) {
+    if (l > box.top) out.append(LineEnd());
+    int32_t s = 0, e = 0;
+    BoxColumns(box, l, &s, &e);
+    out.append(GetLine(l).substr(static_cast<std::size_t>(s), static_cast<std::size_t>(e - s)));
   }
   return out;
+}
+
+int32_t CEditData::BoxX(EditPos p) const {
+  std::u16string_view t = GetLine(std::clamp(p.line, 0, GetLineCnt() - 1));
+  const int32_t len = static_cast<int32_t>(t.size());
+  const int32_t col = std::max(p.col, 0);
+  return kestrel::DisplayColumnOf(t, std::min(col, len), tab_width_) + std::max(0, col - len);
+}
+
+CEditData::BoxRect CEditData::GetBoxRect(EditPos a, EditPos b) const {
+  BoxRect r;
+  r.top = std::clamp(std::min(a.line, b.line), 0, GetLineCnt() - 1);
+  r.bottom = std::clamp(std::max(a.line, b.line), 0, GetLineCnt() - 1);
+  const int32_t xa = BoxX(a);
+  const int32_t xb = BoxX(b);
+  r.left = std::min(xa, xb);
+  r.right = std::max(xa, xb);
+  return r;
+}
+
+void CEditData::BoxColumns(const BoxRect& box, int32_t line, int32_t* from, int32_t* to) const {
+  kestrel::CharRangeIn(GetLine(line), box.left, box.right, tab_width_, from, to);
+}
+
+EditPos CEditData::PosAtX(int32_t line, int32_t x) const {
+  line = std::clamp(line, 0, GetLineCnt() - 1);
+  std::u16string_view t = GetLine(line);
+  const int32_t width = kestrel::DisplayColumnOf(t, static_cast<int32_t>(t.size()), tab_width_);
+  if (x >= width) return {line, static_cast<int32_t>(t.size()) + (x - width)};
+  return {line, kestrel::CharColumnAt(t, std::max(x, 0), tab_width_)};
 }
 
 // --- positions -----------------------------------------------------------------------
@@ -201,10 +234,12 @@ int64_t CEditData::SelectionLength() const {
   if (!box_) return static_cast<int64_t>(GetText(anchor_, caret_).size());
   // A box takes no line ends with it.
   int64_t n = 0;
-  const int32_t left = std::min(anchor_.col, caret_.col);
-  const int32_t right = std::max(anchor_.col, caret_.col);
-  for (int32_t l = std::min(anchor_.line, caret_.line); l <= std::max(anchor_.line, caret_.line); ++l)
-    n += Clamp({l, right}).col - Clamp({l, left}).col;
+  const BoxRect box = GetBoxRect(anchor_, caret_);
+  for (int32_t l = box.top; l <= box.bottom; ++l) {
+    int32_t s = 0, e = 0;
+    BoxColumns(box, l, &s, &e);
+    n += e - s;
+  }
   return n;
 }
 
@@ -229,13 +264,13 @@ EditPos CEditData::RawInsert(EditPos at, std::u16string_view text) {
   total_units_ += static_cast<int64_t>(text.size()) - CountBreaks(text);
   if (brk == std::u16string_view::npos) {
     first.text.insert(static_cast<std::size_t>(at.col), text);
-    first.attr.clear();
+    first.Touched();
     return {at.line, at.col + static_cast<int32_t>(text.size())};
   }
   std::u16string tail = first.text.substr(static_cast<std::size_t>(at.col));
   first.text.resize(static_cast<std::size_t>(at.col));
   first.text.append(text.substr(0, brk));
-  first.attr.clear();
+  first.Touched();
   std::vector<std::u16string_view> parts;
   for (std::size_t pos = brk + 1;;) {
     std::size_t next_brk = text.find(u'\n', pos);
@@ -258,7 +293,7 @@ std::u16string CEditData::RawDelete(EditPos from, EditPos to) {
   NoteChange(from.line);
   std::u16string removed;
   kestrel::EditLine& first = lines_[from.line];
-  first.attr.clear();
+  first.Touched();
   if (from.line == to.line) {
     removed = first.text.substr(static_cast<std::size_t>(from.col), static_cast<std::size_t>(to.col - from.col));
     first.text.erase(static_cast<std::size_t>(from.col), static_cast<std::size_t>(to.col - from.col));
@@ -388,6 +423,8 @@ int CEditData::ReplaceText(EditPos a, EditPos b, std::u16string_view text, EditP
 int CEditData::InsertBox(EditPos at, std::u16string_view text) {
   at.line = std::clamp(at.line, 0, GetLineCnt() - 1);
   at.col = std::max(at.col, 0);
+  // Every row goes in at the display column of `at`.
+  const int32_t x = BoxX(at);
   std::u16string norm = NormalizeBreaks(text);
   if (!norm.empty() && norm.back() == u'\n') norm.pop_back();  // a final line end opens no extra row
   std::vector<std::u16string_view> parts;
@@ -398,17 +435,17 @@ int CEditData::InsertBox(EditPos at, std::u16string_view text) {
     pos = brk + 1;
   }
   // Length check: the parts, the padding of short lines and the new lines.
+  auto padding = [&](int32_t line) -> int64_t {
+    if (line >= GetLineCnt()) return x;
+    std::u16string_view t = GetLine(line);
+    return std::max(0, x - kestrel::DisplayColumnOf(t, static_cast<int32_t>(t.size()), tab_width_));
+  };
   int64_t units = 0;
   int64_t new_lines = 0;
   for (std::size_t k = 0; k < parts.size(); ++k) {
     const int32_t line = at.line + static_cast<int32_t>(k);
-    units += static_cast<int64_t>(parts[k].size());
-    if (line >= GetLineCnt()) {
-      ++new_lines;
-      units += at.col;
-    } else {
-      units += std::max(0, at.col - GetLineLen(line));
-    }
+    units += static_cast<int64_t>(parts[k].size()) + padding(line);
+    if (line >= GetLineCnt()) ++new_lines;
   }
   if (!FitsMaxLen(units, new_lines)) return 1;
   if (StartUndoSet() != 0) return 1;
@@ -418,9 +455,9 @@ int CEditData::InsertBox(EditPos at, std::u16string_view text) {
   for (std::size_t k = 0; k < parts.size() && rc == 0; ++k) {
     const int32_t line = at.line + static_cast<int32_t>(k);
     if (line >= GetLineCnt()) rc = DoInsert(EndPos(), u"\n", nullptr);
-    const int32_t len = GetLineLen(line);
-    if (rc == 0 && len < at.col) rc = DoInsert({line, len}, std::u16string(static_cast<std::size_t>(at.col - len), u' '), nullptr);
-    if (rc == 0) rc = DoInsert(Clamp({line, at.col}), parts[k], &end);
+    const int64_t pad = rc == 0 ? padding(line) : 0;
+    if (pad > 0) rc = DoInsert({line, GetLineLen(line)}, std::u16string(static_cast<std::size_t>(pad), u' '), nullptr);
+    if (rc == 0) rc = DoInsert(Clamp(PosAtX(line, x)), parts[k], &end);
   }
   caret_ = anchor_ = end;
   box_ = false;
@@ -429,18 +466,56 @@ int CEditData::InsertBox(EditPos at, std::u16string_view text) {
 }
 
 int CEditData::DeleteBox(EditPos a, EditPos b) {
-  const int32_t top = std::clamp(std::min(a.line, b.line), 0, GetLineCnt() - 1);
-  const int32_t bottom = std::clamp(std::max(a.line, b.line), 0, GetLineCnt() - 1);
-  const int32_t left = std::max(0, std::min(a.col, b.col));
-  const int32_t right = std::max(a.col, b.col);
+  const BoxRect box = GetBoxRect(a, b);
   if (StartUndoSet() != 0) return 1;
   RecordCaret();
   int rc = 0;
-  for (int32_t l = top; l <= bottom && rc == 0; ++l) rc = DoDelete(Clamp({l, left}), Clamp({l, right}));
-  caret_ = anchor_ = Clamp({top, left});
+  EditPos top_left{box.top, 0};
+  for (int32_t l = box.top; l <= box.bottom && rc == 0; ++l) {
+    int32_t from = 0, to = 0;
+    BoxColumns(box, l, &from, &to);
+    if (l == box.top) top_left.col = from;
+    if (to > from) rc = DoDelete({l, from}, {l, to});
+  }
+  caret_ = anchor_ = Clamp(top_left);
   box_ = false;
   EndUndoSet();
   return rc;
+}
+
+int CEditData::MoveBox(EditPos to) {
+  if (!IsBoxSelect()) return 1;
+  const BoxRect box = GetBoxRect(anchor_, caret_);
+  to = Clamp(to);
+  int32_t x = BoxX(to);
+  if (to.line >= box.top && to.line <= box.bottom && x >= box.left && x <= box.right) return 0;
+  // Right of the box on one of its rows, the text moves left by what the
+  // box takes out of that row.
+  if (to.line >= box.top && to.line <= box.bottom) {
+    int32_t from_col = 0, to_col = 0;
+    BoxColumns(box, to.line, &from_col, &to_col);
+    std::u16string_view t = GetLine(to.line);
+    const int32_t removed_from = kestrel::DisplayColumnOf(t, from_col, tab_width_);
+    const int32_t removed_to = kestrel::DisplayColumnOf(t, to_col, tab_width_);
+    if (x >= removed_to) x -= removed_to - removed_from;
+  }
+  const std::u16string text = GetBoxText(anchor_, caret_);
+  const int32_t rows = box.bottom - box.top;
+  const int32_t width = box.right - box.left;
+  const uint32_t seq_before = undo_->CurrentSeq();
+  if (StartUndoSet() != 0) return 1;
+  RecordCaret();
+  int rc = DeleteBox(anchor_, caret_);
+  if (rc == 0) rc = InsertBox(PosAtX(to.line, x), text);
+  EndUndoSet();
+  if (rc != 0) {
+    AbandonStep(seq_before);
+    return 1;
+  }
+  anchor_ = PosAtX(to.line, x);
+  caret_ = PosAtX(to.line + rows, x + width);
+  box_ = true;
+  return 0;
 }
 
 int CEditData::DeleteSelection() {
@@ -578,19 +653,21 @@ int CEditData::Unindent(int tab_width) {
   const int32_t width = std::max(tab_width, 1);
   int32_t first = caret_.line;
   int32_t last = caret_.line;
-  int32_t col = 0;
   const bool box = IsBoxSelect();
+  const BoxRect rect = GetBoxRect(anchor_, caret_);
   if (HasSelection()) {
     first = std::min(anchor_.line, caret_.line);
     last = std::max(anchor_.line, caret_.line);
-    if (box) col = std::min(anchor_.col, caret_.col);
-    else if (GetSelEnd().col == 0 && last > first) --last;
+    if (!box && GetSelEnd().col == 0 && last > first) --last;
   }
   if (StartUndoSet() != 0) return 1;
   RecordCaret();
   int rc = 0;
   for (int32_t l = first; l <= last && rc == 0; ++l) {
     std::u16string_view t = GetLine(l);
+    // With a box the blanks go at its left edge on each line.
+    int32_t col = 0, unused = 0;
+    if (box) BoxColumns(rect, l, &col, &unused);
     if (col >= static_cast<int32_t>(t.size())) continue;
     int32_t n = 0;
     if (t[col] == u'\t') {

@@ -49,6 +49,9 @@ class CEditData : public kestrel::RegexTextSource {
   // The attribute bytes of a line (one per character); the colouring pass
   // writes them.
   std::span<uint8_t> GetLineAttr(int32_t line);
+  // The colouring pass's memo of a line (null past the end); an edit of the
+  // line clears its round.
+  kestrel::LineLexMemo* GetLineLex(int32_t line);
 
   // The first line changed since the last ResetChanged() (INT32_MAX when
   // none); the display data re-colours from there.
@@ -71,9 +74,29 @@ class CEditData : public kestrel::RegexTextSource {
   // The text between two positions (or all of it), joined with the line end.
   std::u16string GetText() const;
   std::u16string GetText(EditPos from, EditPos to) const;
-  // The rectangle between two positions: the columns from the smaller to
-  // the larger column on every line, joined with the line end.
+  // The rectangle between two positions: on every line the characters
+  // that overlap the display columns between the two corners (a tab runs
+  // to its stop, a full-width character takes two), joined with the line
+  // end.
   std::u16string GetBoxText(EditPos a, EditPos b) const;
+
+  // --- box geometry (display columns) -------------------------------------
+  // Tab width the display columns of a box are counted with.
+  void SetTabWidth(int width) { tab_width_ = width < 1 ? 1 : width; }
+  int GetTabWidth() const { return tab_width_; }
+  struct BoxRect {
+    int32_t top = 0, bottom = 0;  // lines, inclusive
+    int32_t left = 0, right = 0;  // display columns [left, right)
+  };
+  // Display column of a box corner; a column past the line end counts one
+  // column per position beyond it.
+  int32_t BoxX(EditPos p) const;
+  BoxRect GetBoxRect(EditPos a, EditPos b) const;
+  // The character columns [*from, *to) of `line` inside the box's columns.
+  void BoxColumns(const BoxRect& box, int32_t line, int32_t* from, int32_t* to) const;
+  // The position shown at display column `x` of `line` (past the end: the
+  // columns beyond it, for a box corner).
+  EditPos PosAtX(int32_t line, int32_t x) const;
 
   // --- edits (recorded) -------------------------------------------------
   // Inserts `text` (CR LF, LF or CR break lines) at `at`. Returns 0 and sets
@@ -91,6 +114,11 @@ class CEditData : public kestrel::RegexTextSource {
   int InsertBox(EditPos at, std::u16string_view text);
   // Deletes the rectangle between two positions. One undo step.
   int DeleteBox(EditPos a, EditPos b);
+  // Moves the box selection so that its top left corner lands at `to` (a
+  // position in the text as it stands, before the move), as one undo step;
+  // the moved box stays selected. Nothing happens when `to` lies within
+  // the box. Returns 0, or 1 when refused (nothing changes).
+  int MoveBox(EditPos to);
 
   // Typing: replaces the selection (stream or box) with `text` at the caret
   // and moves the caret behind it. Consecutive characters typed on one
@@ -200,6 +228,7 @@ class CEditData : public kestrel::RegexTextSource {
   int32_t changed_from_ = 0;
   int64_t total_units_ = 0;  // sum of the line lengths
   int line_end_mode_ = 1;
+  int tab_width_ = 8;
   int64_t max_len_ = 0;
   EditPos caret_;
   EditPos anchor_;

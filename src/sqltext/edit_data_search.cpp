@@ -62,13 +62,12 @@ int CEditData::SearchInSelection(kestrel::Regex& re, EditPos from, EditPos* star
     *end = e;
     return 1;
   }
-  const int32_t top = std::min(anchor_.line, caret_.line);
-  const int32_t bottom = std::max(anchor_.line, caret_.line);
-  const int32_t left = std::min(anchor_.col, caret_.col);
-  const int32_t right = std::max(anchor_.col, caret_.col);
-  for (int32_t l = std::max(top, Clamp(from).line); l <= bottom; ++l) {
-    EditPos row_start = Clamp({l, left});
-    EditPos row_end = Clamp({l, right});
+  const BoxRect rect = GetBoxRect(anchor_, caret_);
+  for (int32_t l = std::max(rect.top, Clamp(from).line); l <= rect.bottom; ++l) {
+    int32_t from_col = 0, to_col = 0;
+    BoxColumns(rect, l, &from_col, &to_col);
+    EditPos row_start{l, from_col};
+    EditPos row_end{l, to_col};
     EditPos pos = row_start;
     if (l == from.line) pos = std::max(pos, Clamp(from));
     if (pos > row_end) continue;
@@ -160,10 +159,10 @@ int CEditData::ReplaceAll(kestrel::Regex& re, std::u16string_view replacement, b
 
   const EditPos old_anchor = anchor_;
   const EditPos old_caret = caret_;
-  const int32_t top = std::min(old_anchor.line, old_caret.line);
-  const int32_t bottom = std::max(old_anchor.line, old_caret.line);
-  const int32_t left = std::min(old_anchor.col, old_caret.col);
-  const int32_t right = std::max(old_anchor.col, old_caret.col);
+  const BoxRect rect = GetBoxRect(old_anchor, old_caret);
+  const int32_t top = rect.top;
+  const int32_t bottom = rect.bottom;
+  std::vector<EditPos> row_ends;  // box: where each row's columns end
   try {
     if (!in_selection) {
       collect(EditPos{}, EndPos(), EditPos{}, EditPos{});
@@ -171,8 +170,11 @@ int CEditData::ReplaceAll(kestrel::Regex& re, std::u16string_view replacement, b
       collect(GetSelStart(), GetSelEnd(), GetSelStart(), GetSelStart());
     } else {
       for (int32_t l = top; l <= bottom; ++l) {
-        EditPos row_start = Clamp({l, left});
-        collect(row_start, Clamp({l, right}), row_start, row_start);
+        int32_t from_col = 0, to_col = 0;
+        BoxColumns(rect, l, &from_col, &to_col);
+        EditPos row_start{l, from_col};
+        row_ends.push_back({l, to_col});
+        collect(row_start, row_ends.back(), row_start, row_start);
       }
     }
   } catch (const std::bad_alloc&) {
@@ -208,9 +210,16 @@ int CEditData::ReplaceAll(kestrel::Regex& re, std::u16string_view replacement, b
     if (old_anchor <= old_caret) anchor_ = sel_start, caret_ = sel_end;
     else anchor_ = sel_end, caret_ = sel_start;
   } else if (box) {
-    const int32_t widest = right + std::max(0, *std::max_element(growth.begin(), growth.end()));
-    anchor_ = {old_anchor.line, old_anchor.col == left ? left : widest};
-    caret_ = {old_caret.line, old_caret.col == left ? left : widest};
+    // The box widens to the widest row that grew (display columns).
+    int32_t widest = rect.right;
+    for (std::size_t k = 0; k < row_ends.size(); ++k) {
+      if (growth[k] <= 0) continue;
+      const EditPos e{row_ends[k].line, row_ends[k].col + growth[k]};
+      widest = std::max(widest, BoxX(e));
+    }
+    const bool anchor_left = BoxX(old_anchor) == rect.left;
+    anchor_ = PosAtX(old_anchor.line, anchor_left ? rect.left : widest);
+    caret_ = PosAtX(old_caret.line, anchor_left ? widest : rect.left);
     box_ = true;
   }
   return static_cast<int>(found.size());

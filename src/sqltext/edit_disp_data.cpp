@@ -1,8 +1,10 @@
 #include "sqltext/edit_disp_data.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/utf16.h"
+#include "sqltext/display_columns.h"
 #include "sqltext/edit_colouring.h"
 #include "sqltext/sqltext_constants.h"
 #include "sqltext/url_marker.h"
@@ -29,47 +31,27 @@ CharKind KindOf(char32_t c) {
 }  // namespace
 
 void CEditDispData::SetStyle(uint32_t style) {
-  if ((style ^ style_) & kestrel::kEditStyleUrl) coloured_upto_ = 0;
+  if ((style ^ style_) & kestrel::kEditStyleUrl) InvalidateColours();
   style_ = style;
 }
 
-int CEditDispData::CharWidth(char32_t c) {
-  if (c < 0x1100) return 1;
-  if ((c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
-      (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
-      (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
-      (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
-      (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD))
-    return 2;
-  return 1;
+void CEditDispData::InvalidateColours() {
+  // Rounds are numbered process-wide, so a memo left by another display of
+  // the same buffer never passes for this one's.
+  static std::atomic<uint32_t> next_epoch{1};
+  epoch_ = next_epoch.fetch_add(1);
+  if (epoch_ == 0) epoch_ = next_epoch.fetch_add(1);
+  coloured_upto_ = 0;
 }
 
+int CEditDispData::CharWidth(char32_t c) { return kestrel::CharColumns(c); }
+
 int32_t CEditDispData::DisplayColumn(std::u16string_view line, int32_t col, int tab_width) {
-  const std::size_t end = std::min<std::size_t>(static_cast<std::size_t>(std::max(col, 0)), line.size());
-  int32_t x = 0;
-  for (std::size_t i = 0; i < end;) {
-    std::size_t len = 1;
-    char32_t c = kestrel::code_point_at(line, i, &len);
-    x += c == U'\t' ? tab_width - x % tab_width : CharWidth(c);
-    i += len;
-  }
-  return x;
+  return kestrel::DisplayColumnOf(line, col, tab_width);
 }
 
 int32_t CEditDispData::CharColumn(std::u16string_view line, int32_t x, int tab_width, bool nearest) {
-  int32_t cur = 0;
-  for (std::size_t i = 0; i < line.size();) {
-    std::size_t len = 1;
-    char32_t c = kestrel::code_point_at(line, i, &len);
-    const int32_t w = c == U'\t' ? tab_width - cur % tab_width : CharWidth(c);
-    if (x < cur + w) {
-      if (nearest && x - cur >= (w + 1) / 2) return static_cast<int32_t>(i + len);
-      return static_cast<int32_t>(i);
-    }
-    cur += w;
-    i += len;
-  }
-  return static_cast<int32_t>(line.size());
+  return kestrel::CharColumnAt(line, x, tab_width, nearest);
 }
 
 int32_t CEditDispData::MaxDisplayWidth() const {
@@ -108,12 +90,25 @@ void CEditDispData::EnsureCaretVisible() {
 
 void CEditDispData::SetTokenizer(const CStrToken* tokenizer) {
   tokenizer_ = tokenizer;
-  coloured_upto_ = 0;
+  InvalidateColours();
 }
+
+namespace {
+
+uint32_t Pack(CStrToken::LexState s) { return static_cast<uint32_t>(s.mode) << 16 | s.close; }
+CStrToken::LexState Unpack(uint32_t v) {
+  CStrToken::LexState s;
+  s.mode = static_cast<CStrToken::LexState::Mode>(v >> 16);
+  s.close = static_cast<char16_t>(v & 0xFFFF);
+  return s;
+}
+
+}  // namespace
 
 void CEditDispData::ColourLines(int32_t first, int32_t last) {
   const int32_t count = data_->GetLineCnt();
   if (count == 0) return;
+  if (epoch_ == 0) InvalidateColours();
   first = std::clamp(first, 0, count - 1);
   last = std::clamp(last, first, count - 1);
   coloured_upto_ = std::min(coloured_upto_, data_->ChangedFrom());
@@ -122,26 +117,31 @@ void CEditDispData::ColourLines(int32_t first, int32_t last) {
   if (keywords != keywords_) {
     // A new completion list or keyword file: every keyword may differ.
     keywords_ = keywords;
-    coloured_upto_ = 0;
+    InvalidateColours();
   }
-  start_state_.resize(static_cast<std::size_t>(count) + 1);
   coloured_upto_ = std::min(coloured_upto_, count);
   const bool urls = (style_ & kestrel::kEditStyleUrl) != 0;
-  // Lines before `first` are scanned for their end state only when the
-  // states are not known yet; their attributes are set on the way.
+  // Lines before `first` are walked for their entry states; a line whose
+  // text and entry state are as it was coloured is passed over.
+  uint32_t in = coloured_upto_ == 0 ? 0 : data_->GetLineLex(coloured_upto_ - 1)->out;
   for (int32_t l = coloured_upto_; l <= last; ++l) {
-    CStrToken::LexState in = l == 0 ? CStrToken::LexState{} : start_state_[static_cast<std::size_t>(l)];
+    kestrel::LineLexMemo* memo = data_->GetLineLex(l);
+    if (memo->epoch == epoch_ && memo->in == in) {
+      in = memo->out;
+      coloured_upto_ = l + 1;
+      continue;
+    }
     std::span<uint8_t> attr = data_->GetLineAttr(l);
-    CStrToken::LexState out = in;
+    uint32_t out = in;
     if (tokenizer_) {
-      out = kestrel::ColourLine(*tokenizer_, keywords_, data_->GetLine(l), in, attr, urls);
+      out = Pack(kestrel::ColourLine(*tokenizer_, keywords_, data_->GetLine(l), Unpack(in), attr, urls));
     } else {
       std::fill(attr.begin(), attr.end(), 0);
       if (urls) kestrel::MarkUrls(data_->GetLine(l), attr);
     }
-    // A line comment or an ordinary line ends with no open state; a block
-    // comment or quote carries on.
-    start_state_[static_cast<std::size_t>(l) + 1] = out;
+    ++lines_tokenized_;
+    *memo = kestrel::LineLexMemo{in, out, epoch_};
+    in = out;
     coloured_upto_ = l + 1;
   }
 }

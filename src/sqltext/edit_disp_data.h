@@ -16,11 +16,15 @@
 
 class CEditDispData {
  public:
-  explicit CEditDispData(CEditData* data) : data_(data) {}
+  explicit CEditDispData(CEditData* data) : data_(data) { data_->SetTabWidth(tab_width_); }
 
   CEditData* data() const { return data_; }
 
-  void SetTabWidth(int width) { tab_width_ = width < 1 ? 1 : width; }
+  // Also the buffer's, whose box selection is bounded by display columns.
+  void SetTabWidth(int width) {
+    tab_width_ = width < 1 ? 1 : width;
+    data_->SetTabWidth(tab_width_);
+  }
   int GetTabWidth() const { return tab_width_; }
   // Style bits of the control (kEditStyleUrl turns URL marking on).
   void SetStyle(uint32_t style);
@@ -57,12 +61,17 @@ class CEditDispData {
   // The tokenizer whose active keyword list and comment/quote settings the
   // colouring uses (null: no colouring).
   void SetTokenizer(const CStrToken* tokenizer);
-  // Brings the attribute bytes of lines [first, last] up to date, scanning
-  // from the last line known to be current; changes the buffer reports
-  // through ChangedFrom() are picked up first. Call before painting.
+  // Brings the attribute bytes of lines [first, last] up to date (call with
+  // the visible lines before painting). Each line remembers the state it
+  // was coloured from; lines from the first change on are tokenized again
+  // only where they changed or their entry state differs, so an edit costs
+  // the edited lines plus the lines whose state it really changed, and
+  // nothing below `last` is touched until it is shown.
   void ColourLines(int32_t first, int32_t last);
   // Forces a full re-colouring (a new completion list, new settings).
-  void InvalidateColours() { coloured_upto_ = 0; }
+  void InvalidateColours();
+  // Lines tokenized since the display data was made (tests, benchmarks).
+  int64_t LinesTokenized() const { return lines_tokenized_; }
 
   // --- caret movement ---------------------------------------------------------
   // Ctrl+Right / Ctrl+Left: the start of the next word / of this or the
@@ -83,6 +92,7 @@ class CEditDispData {
 
   const CStrToken* tokenizer_ = nullptr;
   std::shared_ptr<const kestrel::KeywordTable> keywords_;  // the list the colours were made with
-  std::vector<CStrToken::LexState> start_state_;           // state each line starts in
+  uint32_t epoch_ = 0;                                     // this colouring round (the lines' memo)
   int32_t coloured_upto_ = 0;                              // lines [0, coloured_upto_) are current
+  int64_t lines_tokenized_ = 0;
 };

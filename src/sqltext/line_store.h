@@ -12,9 +12,25 @@
 
 namespace kestrel {
 
+// What the colouring pass remembers of a line: the scanner state it was
+// coloured from and the one it ended in (packed), and the colouring round
+// that did it (0: the text changed since).
+struct LineLexMemo {
+  uint32_t in = 0;
+  uint32_t out = 0;
+  uint32_t epoch = 0;
+};
+
 struct EditLine {
   std::u16string text;        // without its line end
   std::vector<uint8_t> attr;  // one attribute byte per character, filled by the colouring pass
+  LineLexMemo lex;
+
+  // The text changed: attributes and colouring memo are stale.
+  void Touched() {
+    attr.clear();
+    lex.epoch = 0;
+  }
 };
 
 class LineStore {
@@ -55,7 +71,7 @@ class LineStore {
   void PushBack(std::u16string text) {
     Reserve(count_ + 1);
     MoveGap(count_);
-    slots_[static_cast<std::size_t>(gap_start_)] = EditLine{std::move(text), {}};
+    slots_[static_cast<std::size_t>(gap_start_)] = EditLine{std::move(text), {}, {}};
     ++gap_start_;
     ++count_;
   }

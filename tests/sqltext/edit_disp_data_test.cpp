@@ -93,6 +93,62 @@ TEST_F(Colouring, DisplayDataCarriesOpenCommentsAcrossLinesAndFollowsEdits) {
   EXPECT_EQ(Paint(d.GetLineAttr(0)), "d");
 }
 
+// Typing re-tokenizes the changed line and stops where the entry states
+// agree again; opening a comment re-colours only what is shown, closing it
+// again stops at the first line whose state is back to what it was.
+TEST_F(Colouring, EditsReTokenizeOnlyWhatChangedAndIsShown) {
+  constexpr int32_t kLines = 1000000;
+  CEditData data;
+  std::u16string text;
+  text.reserve(static_cast<std::size_t>(kLines) * 16);
+  for (int32_t i = 0; i < kLines; ++i) text += u"select x from t\n";
+  data.SetText(text);
+  CEditDispData disp(&data);
+  disp.SetTokenizer(&tok_);
+  const int32_t kTop = 0, kBottom = 39;  // the visible lines
+  // Once through the whole text (the first look at the end has to).
+  disp.ColourLines(0, data.GetLineCnt() - 1);
+  EXPECT_EQ(disp.LinesTokenized(), data.GetLineCnt());
+  disp.ColourLines(kTop, kBottom);
+  EXPECT_EQ(disp.LinesTokenized(), data.GetLineCnt());
+  const std::string plain = "kkkkkk...kkkk..";
+  const std::string comment(15, 'c');
+  struct Step {
+    const char* name;
+    EditPos at;
+    std::u16string insert;  // typed at `at`
+    int64_t tokenized;      // lines tokenized by the next paint
+    std::string line5;      // colours of line 5 afterwards
+  } steps[] = {
+      {"type in one line", {3, 6}, u"z", 1, plain},
+      {"open a comment", {1, 0}, u"/*", kBottom, comment},
+      {"close it again", {2, 0}, u"*/", kBottom - 1, plain},
+      {"a comment opened and closed on new lines", {10, 0}, u"/*\n*/", 2, plain},
+  };
+  for (const Step& st : steps) {
+    SCOPED_TRACE(st.name);
+    const int64_t before = disp.LinesTokenized();
+    ASSERT_EQ(data.InsertText(st.at, st.insert), 0);
+    disp.ColourLines(kTop, kBottom);
+    EXPECT_EQ(disp.LinesTokenized() - before, st.tokenized);
+    EXPECT_EQ(Paint(data.GetLineAttr(5)), st.line5);
+  }
+  // Far below, the entry states agree with the colours already there: the
+  // walk passes the lines without tokenizing any.
+  const int32_t count = data.GetLineCnt();
+  const int64_t before = disp.LinesTokenized();
+  disp.ColourLines(count - 40, count - 1);
+  EXPECT_EQ(disp.LinesTokenized() - before, 0);
+  EXPECT_EQ(Paint(data.GetLineAttr(count - 2)), plain);
+  // Undoing the last two steps re-opens the comment for the visible lines only.
+  const int64_t again = disp.LinesTokenized();
+  ASSERT_EQ(data.Undo(), 0);
+  ASSERT_EQ(data.Undo(), 0);
+  disp.ColourLines(kTop, kBottom);
+  EXPECT_LE(disp.LinesTokenized() - again, kBottom + 1);
+  EXPECT_EQ(Paint(data.GetLineAttr(5)), comment);
+}
+
 TEST_F(Colouring, WithoutAKeywordFileNothingIsAKeyword) {
   CSQLStrToken empty;
   CEditData d;
@@ -169,6 +225,85 @@ TEST(EditDisplay, WordMovesStopAtWordsBlanksAndLineEnds) {
   disp.SetTabWidth(4);
   EXPECT_EQ(disp.LineMove({0, 15}, 1, disp.DisplayColumn(EditPos{0, 15})), (EditPos{1, 1}));
   EXPECT_EQ(disp.LineMove({1, 1}, -5, 17), (EditPos{0, 15}));  // inside テ
+}
+
+}  // namespace
+
+namespace {
+
+// Box geometry in display columns: tabs and full-width characters inside a
+// box take the characters under its columns on every line.
+TEST(EditBox, EdgesAreDisplayColumns) {
+  CEditData data;
+  data.SetTabWidth(4);
+  data.SetText(u"abcdefgh\n\tXYZ\nあいうえ\nab");
+  struct Case {
+    EditPos a, b;
+    const char16_t* text;  // the box's text, CR LF between rows
+  } cases[] = {
+      // Columns 2-6: "cdef", the tab (0-4) overlaps, "あい" (0-4) and "う" (4-6) overlap, "ab" ends before.
+      {{0, 2}, {3, 6}, u"cdef\r\n\tXY\r\nいう\r\n"},
+      // Columns 4-6 from behind the tab to behind "う".
+      {{1, 1}, {2, 3}, u"XY\r\nう"},
+      // A corner past the line end counts the columns beyond it.
+      {{3, 5}, {0, 7}, u"fg\r\nYZ\r\nうえ\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(kestrel::utf16_to_utf8(c.text));
+    EXPECT_EQ(data.GetBoxText(c.a, c.b), c.text);
+    data.SetSelection(c.a, c.b, true);
+    EXPECT_EQ(data.GetSelectedText(), c.text);
+  }
+}
+
+TEST(EditBox, InsertAndDeleteGoByDisplayColumns) {
+  CEditData data;
+  data.SetTabWidth(4);
+  data.SetText(u"\tone\nあいう\nx");
+  // Pasted at display column 4 of line 0 (after the tab): every row lines up.
+  data.SetCaret({0, 1});
+  ASSERT_EQ(data.Paste(u"[1]\n[2]\n[3]", true), 0);
+  EXPECT_EQ(data.GetText(), u"\t[1]one\r\nあい[2]う\r\nx   [3]");
+  // The same box deleted again leaves the text as it was.
+  data.SetSelection({0, 1}, {2, 7}, true);
+  EXPECT_EQ(data.GetSelectedText(), u"[1]\r\n[2]\r\n[3]");
+  ASSERT_EQ(data.DeleteSelection(), 0);
+  EXPECT_EQ(data.GetText(), u"\tone\r\nあいう\r\nx   ");
+}
+
+TEST(EditBox, MoveIsOneStepAndKeepsTheBoxSelected) {
+  struct Case {
+    const char* name;
+    EditPos to;
+    const char16_t* text;
+  } cases[] = {
+      {"left on the same rows", {0, 0}, u"bc0adef\r\nhi1gjkl\r\nmnopqr"},
+      {"right on the same rows", {0, 5}, u"0adbcef\r\n1gjhikl\r\nmnopqr"},
+      {"down and past the end", {2, 7}, u"0adef\r\n1gjkl\r\nmnopqrbc\r\n      hi"},
+      {"onto itself", {0, 2}, u"0abcdef\r\n1ghijkl\r\nmnopqr"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CEditData data;
+    data.SetText(u"0abcdef\n1ghijkl\nmnopqr");
+    data.SetSelection({0, 2}, {1, 4}, true);
+    const uint32_t seq = data.GetUndoData().CurrentSeq();
+    ASSERT_EQ(data.MoveBox(c.to), 0);
+    EXPECT_EQ(data.GetText(), c.text);
+    if (data.GetText() == u"0abcdef\r\n1ghijkl\r\nmnopqr") continue;
+    EXPECT_TRUE(data.IsBoxSelect());
+    EXPECT_EQ(data.GetSelectedText(), u"bc\r\nhi");
+    ASSERT_EQ(data.Undo(), 0);
+    EXPECT_EQ(data.GetUndoData().CurrentSeq(), seq);
+    EXPECT_EQ(data.GetText(), u"0abcdef\r\n1ghijkl\r\nmnopqr");
+  }
+  // Refused by the length limit: nothing changes.
+  CEditData data;
+  data.SetText(u"0abcdef\n1ghijkl");
+  data.SetMaxLen(data.GetTextLength());
+  data.SetSelection({0, 2}, {1, 4}, true);
+  EXPECT_EQ(data.MoveBox({1, 7}), 1);
+  EXPECT_EQ(data.GetText(), u"0abcdef\r\n1ghijkl");
 }
 
 }  // namespace

@@ -12,39 +12,16 @@
 namespace kestrel::testing {
 namespace {
 
-class MemoryClipboard final : public EditClipboard {
- public:
-  bool Get(std::u16string& text, bool& box) override {
-    if (!has) return false;
-    text = this->text;
-    box = this->box;
-    return true;
-  }
-  Result Set(std::u16string_view t, bool b) override {
-    if (fail != kOk) return fail;
-    text = t;
-    box = b;
-    has = true;
-    return kOk;
-  }
-  std::u16string text;
-  bool box = false;
-  bool has = false;
-  Result fail = kOk;
-};
-
 TEST(EditCtrlClipboard, BoxTravelsAsBoxOtherTextAsStream) {
   ScriptedUi ui;
-  MemoryClipboard cb;
+  ScriptedUi& cb = ui;
   auto a = MakeCtrl();
   auto b = MakeCtrl();
-  a->SetClipboard(&cb);
-  b->SetClipboard(&cb);
   a->SetText(u"abcd\nefgh\nijkl");
   a->SetSel({0, 1}, {1, 3}, true);
   a->Copy();
-  EXPECT_EQ(cb.text, u"bc\r\nfg");
-  EXPECT_TRUE(cb.box);
+  EXPECT_EQ(cb.clipboard, u"bc\r\nfg");
+  EXPECT_TRUE(cb.clipboard_box);
 
   b->SetText(u"12345\n67890");
   b->SetSel({0, 2}, {0, 2});
@@ -54,7 +31,7 @@ TEST(EditCtrlClipboard, BoxTravelsAsBoxOtherTextAsStream) {
   EXPECT_EQ(b->GetText(), u"12345\r\n67890");
 
   // The same text from another program (no box flag) goes in as a stream.
-  cb.box = false;
+  cb.clipboard_box = false;
   b->SetSel({0, 2}, {0, 2});
   b->Paste();
   EXPECT_EQ(b->GetText(), u"12bc\r\nfg345\r\n67890");
@@ -63,23 +40,22 @@ TEST(EditCtrlClipboard, BoxTravelsAsBoxOtherTextAsStream) {
   a->SetLineEndMode(kLineEndLf);
   a->SetSel({0, 2}, {1, 1});
   a->Copy();
-  EXPECT_EQ(cb.text, u"cd\ne");
-  EXPECT_FALSE(cb.box);
+  EXPECT_EQ(cb.clipboard, u"cd\ne");
+  EXPECT_FALSE(cb.clipboard_box);
   EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST(EditCtrlClipboard, FailuresShowTheirMessageAndCutKeepsTheText) {
-  const std::pair<EditClipboard::Result, std::u16string> failures[] = {
-      {EditClipboard::kCannotOpen, kEditClipboardOpenError},
-      {EditClipboard::kCannotEmpty, kEditClipboardEmptyError},
-      {EditClipboard::kCannotSet, kEditClipboardSetError},
+  using R = UiServices::ClipboardResult;
+  const std::pair<R, std::u16string> failures[] = {
+      {R::kCannotOpen, kEditClipboardOpenError},
+      {R::kCannotEmpty, kEditClipboardEmptyError},
+      {R::kCannotSet, kEditClipboardSetError},
   };
   for (const auto& [fail, message] : failures) {
     ScriptedUi ui;
-    MemoryClipboard cb;
-    cb.fail = fail;
+    ui.clipboard_failure = fail;
     auto ctrl = MakeCtrl();
-    ctrl->SetClipboard(&cb);
     ctrl->SetText(u"keep me");
     ctrl->SetSel({0, 0}, {0, 4});
     ctrl->Cut();
@@ -88,19 +64,19 @@ TEST(EditCtrlClipboard, FailuresShowTheirMessageAndCutKeepsTheText) {
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[0].text, message);
     EXPECT_EQ(ui.boxes[1].text, message);
+    EXPECT_FALSE(ui.has_clipboard);
   }
 }
 
 TEST(EditCtrlClipboard, CutDeletesOnceTheClipboardHasIt) {
   ScriptedUi ui;
-  MemoryClipboard cb;
+  ScriptedUi& cb = ui;
   auto ctrl = MakeCtrl();
-  ctrl->SetClipboard(&cb);
   ctrl->SetText(u"abc\ndef");
   ctrl->SetSel({0, 1}, {1, 2}, true);
   Key(ctrl.get(), Qt::Key_X, Qt::ControlModifier);
-  EXPECT_EQ(cb.text, u"b\r\ne");
-  EXPECT_TRUE(cb.box);
+  EXPECT_EQ(cb.clipboard, u"b\r\ne");
+  EXPECT_TRUE(cb.clipboard_box);
   EXPECT_EQ(ctrl->GetText(), u"ac\r\ndf");
 }
 

@@ -183,7 +183,6 @@ TEST(EditCtrlKeys, ReadOnlyRefusesEveryEditPath) {
   ctrl->SetReadOnly(true);
   ctrl->SetSel({0, 0}, {0, 6});
   ui.has_clipboard = true;
-  SystemEditClipboard();
   const std::u16string before = ctrl->GetText();
   Type(ctrl.get(), QStringLiteral("x"));
   Key(ctrl.get(), Qt::Key_Backspace);
