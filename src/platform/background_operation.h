@@ -9,9 +9,12 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "platform/msg_target.h"
 
 namespace kestrel {
 
@@ -59,6 +62,11 @@ class BackgroundOperation {
   std::u16string& message() { return message_; }
   // Cancel polling on this operation's state.
   int poll_cancel();
+  // The dialog the worker reports to; set by the dialog before start().
+  // Kept alive until the operation is destroyed, so a worker that talks
+  // after its dialog went still reaches a (closed) target.
+  MsgTarget* target() const { return target_.get(); }
+  void set_target(std::shared_ptr<MsgTarget> target) { target_ = std::move(target); }
 
  private:
   enum class Gate { Closed, Open, Abandoned };
@@ -67,6 +75,7 @@ class BackgroundOperation {
   Work work_;
   CancelState cancel_{kCancelStateRunning};
   std::u16string message_;
+  std::shared_ptr<MsgTarget> target_;
   std::mutex mutex_;
   std::condition_variable gate_cv_;
   Gate gate_ = Gate::Closed;

@@ -11,7 +11,9 @@ namespace kestrel::progress {
 inline constexpr uint32_t kQueryEnd = 0x8064;        // posted: wParam result code
 inline constexpr uint32_t kQuerySetText = 0x8065;    // wParam 0/1 line, lParam text
 inline constexpr uint32_t kQueryEnableCancel = 0x8066;  // wParam 0 disable, 1 enable
-inline constexpr uint32_t kQueryRowsFetched = 0x8067;   // posted: lParam rows so far
+// posted: the rows so far, in lParam (the cursor layer puts them in wParam;
+// the dialog takes either)
+inline constexpr uint32_t kQueryRowsFetched = 0x8067;
 
 // Progress dialog (CCommonCancelDlg).
 inline constexpr uint32_t kEnd = 0x8401;          // posted: wParam result code

@@ -1,0 +1,161 @@
+// The save command's worker against a fresh stand-in database: the save
+// runs behind the progress dialog, reports its summary or failing cell, and
+// a Cancel answered Yes rolls everything back.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdlib>
+#include <set>
+
+#include "../oci/oci_test_support.h"
+#include "app/common_cancel_dlg.h"
+#include "app/save_runner.h"
+#include "griddata/ora_grid_data.h"
+#include "oci/oci_codes.h"
+#include "oci/oci_cursor.h"
+#include "oci/oci_session.h"
+#include "platform/format.h"
+#include "platform/utf16.h"
+#include "progress_test_util.h"
+#include "support/shell_quote.h"
+
+namespace kestrel {
+namespace {
+
+using kestrel::testing::shell_quote;
+using kestrel::testing::TempDir;
+
+constexpr int kRows = 3000;
+
+class SaveRunnerTest : public testing::OciProcessTest {
+ protected:
+  void SetUp() override {
+    testing::OciProcessTest::SetUp();
+    if (testing::ocilite_library().empty() || testing::ocilite_tool().empty())
+      GTEST_SKIP() << "the stand-in client library or its tool is not built";
+    db_ = tmp_.path() / "db";
+    ASSERT_TRUE(tool("create " + shell_quote(db_.string())));
+    ASSERT_TRUE(tool("user add " + shell_quote(db_.string()) + " SCOTT TIGER"));
+    setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
+    ASSERT_EQ(oci_load_library_file(testing::ocilite_library(), nullptr), kOciOk);
+    session_ = login();
+    ASSERT_NE(session_, nullptr);
+    ASSERT_EQ(oci_execute_sql(session_, u"create table t (id number(5) primary key, name varchar2(10))",
+                              OciMsgBuf(msg_)),
+              kOciOk);
+    std::vector<std::u16string> ids, names;
+    for (int i = 1; i <= kRows; ++i) {
+      ids.push_back(to_u16(i));
+      names.push_back(format(u"n%d", {i}));
+    }
+    OciCursor c;
+    ASSERT_EQ(oci_cre_cursor(session_, &c, u"insert into t (id, name) values (:X0, :X1)", OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X0", ids, OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X1", names, OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_exec_non_block_cursor(session_, &c, nullptr, OciMsgBuf(msg_), kRows), kOciOk);
+    oci_del_cursor(session_, &c);
+    ASSERT_EQ(oci_ora_commit(session_, OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select t.*, rowid from t order by id", 100, OciMsgBuf(msg_)),
+              kOciOk);
+    ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"T", 0, false), 0);
+  }
+  void TearDown() override {
+    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
+    ds_.clear();
+    if (session_) oci_ora_logout(&session_);
+    testing::OciProcessTest::TearDown();
+  }
+  OciSession* login() {
+    OciSession* s = nullptr;
+    EXPECT_EQ(oci_login2(&s, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal, OciMsgBuf(msg_),
+                         nullptr),
+              kOciOk);
+    return s;
+  }
+  bool tool(const std::string& args) {
+    std::string cmd = shell_quote(testing::ocilite_tool().string()) + " " + args + " > " +
+                      shell_quote((tmp_.path() / "tool.log").string()) + " 2>&1";
+    return std::system(cmd.c_str()) == 0;
+  }
+  // What another session sees: the count of rows and of renamed rows.
+  std::pair<int, int> committed() {
+    OciSession* other = login();
+    char16_t all[64] = {}, renamed[64] = {};
+    oci_select_value(other, u"select count(*) from t", all, sizeof all, OciMsgBuf(msg_));
+    oci_select_value(other, u"select count(*) from t where name like 'x%'", renamed, sizeof renamed, OciMsgBuf(msg_));
+    oci_ora_logout(&other);
+    return {std::stoi(utf16_to_utf8(all)), std::stoi(utf16_to_utf8(renamed))};
+  }
+
+  TempDir tmp_;
+  std::filesystem::path db_;
+  OciSession* session_ = nullptr;
+  char16_t msg_[2048] = {};
+  OciDataset ds_;
+  CEditableOraGridData grid_;
+};
+
+TEST_F(SaveRunnerTest, SavesBehindTheProgressDialogAndReportsTheSummary) {
+  for (int r = 0; r < 500; ++r) ASSERT_EQ(grid_.UpdateData(r, 1, format(u"x%d", {r})), 0);
+  ASSERT_GE(grid_.DeleteRows(2990, 2999), 0);
+  std::set<QString> phases;
+  int options = -1;
+  QTimer watch;
+  watch.setInterval(1);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (auto* dlg = testing::find_top_level<CCommonCancelDlg>()) {
+      options = static_cast<int>(dlg->Options());
+      phases.insert(dlg->Line(1));
+    }
+  });
+  watch.start();
+  SaveRunResult r = run_save(nullptr, grid_);
+  ASSERT_EQ(r.code, kOciOk) << utf16_to_utf8(r.message);
+  EXPECT_EQ(r.message, u"編集結果を保存しました。\n    delete: 10\n    insert 0\n    update 500");
+  EXPECT_EQ(r.error_cell, CellPoint{});
+  EXPECT_EQ(r.counts.updated, 500);
+  EXPECT_EQ(options, 0x7);
+  EXPECT_EQ(committed(), std::make_pair(kRows - 10, 500));
+}
+
+TEST_F(SaveRunnerTest, AFailureNamesTheCellAndLeavesTheTableAsItWas) {
+  ASSERT_EQ(grid_.UpdateData(3, 1, u"xx"), 0);
+  ASSERT_EQ(grid_.UpdateData(5, 1, u"much too long for ten"), 0);
+  SaveRunResult r = run_save(nullptr, grid_);
+  EXPECT_EQ(r.code, kOciBadLength);
+  EXPECT_EQ(r.message, u"update error\nデータ長が不正です(NAME)\n");
+  EXPECT_EQ(r.error_cell, (CellPoint{1, 5}));
+  EXPECT_EQ(committed(), std::make_pair(kRows, 0));
+  EXPECT_TRUE(grid_.IsUpdateCell(3, 1));  // the edits stay
+}
+
+TEST_F(SaveRunnerTest, CancelAnsweredYesRollsBackAndTheSessionStaysUsable) {
+  for (int r = 0; r < kRows; ++r) ASSERT_EQ(grid_.UpdateData(r, 1, u"x"), 0);
+  bool pressed = false;
+  QTimer watch;
+  watch.setInterval(1);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dlg = testing::find_top_level<CCommonCancelDlg>();
+    if (pressed || !dlg || !dlg->isVisible()) return;
+    pressed = true;
+    testing::answer_question_later(QMessageBox::Yes);
+    dlg->CancelButton()->click();
+  });
+  watch.start();
+  SaveRunResult r = run_save(nullptr, grid_);
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(r.code, kOciCancelled);
+  EXPECT_EQ(r.message, u"キャンセルしました\n");
+  EXPECT_EQ(committed(), std::make_pair(kRows, 0));
+  // The session goes on: the same edits save once asked again.
+  watch.stop();
+  r = run_save(nullptr, grid_);
+  EXPECT_EQ(r.code, kOciOk) << utf16_to_utf8(r.message);
+  EXPECT_EQ(committed(), std::make_pair(kRows, kRows));
+}
+
+}  // namespace
+}  // namespace kestrel
