@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+// The grid control's commands are defined once, with the grid.
+#include "gridctrl/gridctrl_constants.h"
+
 namespace kestrel::cmd {
 // File
 inline constexpr uint32_t kTableSelect = 32776;      // "テーブル選択..."
@@ -15,33 +18,33 @@ inline constexpr uint32_t kExport = 32789;           // "データをファイ�
 inline constexpr uint32_t kChangeConnection = 32921; // "接続先を変更..."
 inline constexpr uint32_t kAppExit = 57665;          // "アプリケーションの終了(&X)"
 // Edit
-inline constexpr uint32_t kUndo = 57643;
-inline constexpr uint32_t kRedo = 57644;
-inline constexpr uint32_t kCut = 57635;
-inline constexpr uint32_t kCopy = 57634;
-inline constexpr uint32_t kPaste = 57637;
-inline constexpr uint32_t kSelectAll = 57642;
-inline constexpr uint32_t kCopyTab = 32840;
-inline constexpr uint32_t kCopyTabWithNames = 32841;
-inline constexpr uint32_t kCopyCsv = 32842;
-inline constexpr uint32_t kCopyCsvWithNames = 32843;
-inline constexpr uint32_t kCopyFixed = 32844;
-inline constexpr uint32_t kCopyFixedWithNames = 32845;
-inline constexpr uint32_t kPasteToCell = 34001;
+inline constexpr uint32_t kUndo = gridctrl::kCmdEditUndo;
+inline constexpr uint32_t kRedo = gridctrl::kCmdEditRedo;
+inline constexpr uint32_t kCut = gridctrl::kCmdEditCut;
+inline constexpr uint32_t kCopy = gridctrl::kCmdEditCopy;
+inline constexpr uint32_t kPaste = gridctrl::kCmdEditPaste;
+inline constexpr uint32_t kSelectAll = gridctrl::kCmdEditSelectAll;
+inline constexpr uint32_t kCopyTab = gridctrl::kCmdCopyTab;
+inline constexpr uint32_t kCopyTabWithNames = gridctrl::kCmdCopyTabNames;
+inline constexpr uint32_t kCopyCsv = gridctrl::kCmdCopyCsv;
+inline constexpr uint32_t kCopyCsvWithNames = gridctrl::kCmdCopyCsvNames;
+inline constexpr uint32_t kCopyFixed = gridctrl::kCmdCopyFixed;
+inline constexpr uint32_t kCopyFixedWithNames = gridctrl::kCmdCopyFixedNames;
+inline constexpr uint32_t kPasteToCell = gridctrl::kCmdPasteToCell;
 inline constexpr uint32_t kFind = 32783;
 inline constexpr uint32_t kFindNext = 32794;
 inline constexpr uint32_t kFindPrev = 32795;
 inline constexpr uint32_t kReplace = 32790;
 inline constexpr uint32_t kClearSearchHighlight = 32940;
-inline constexpr uint32_t kNextChangedCell = 34012;
-inline constexpr uint32_t kPrevChangedCell = 34013;
-inline constexpr uint32_t kCellEdit = 32780;
-inline constexpr uint32_t kDataEdit = 34002;
-inline constexpr uint32_t kInsertLineFeed = 32781;
+inline constexpr uint32_t kNextChangedCell = gridctrl::kCmdNextChangedCell;
+inline constexpr uint32_t kPrevChangedCell = gridctrl::kCmdPrevChangedCell;
+inline constexpr uint32_t kCellEdit = gridctrl::kCmdCellEdit;
+inline constexpr uint32_t kDataEdit = gridctrl::kCmdDataEdit;
+inline constexpr uint32_t kInsertLineFeed = gridctrl::kCmdInsertLineFeed;
 inline constexpr uint32_t kToLower = 32900;
 inline constexpr uint32_t kToUpper = 32901;
 inline constexpr uint32_t kInputSequence = 34006;
-inline constexpr uint32_t kInputCurrentTime = 34026;
+inline constexpr uint32_t kInputCurrentTime = gridctrl::kCmdInputTime;
 inline constexpr uint32_t kToZenkaku = 33499;
 inline constexpr uint32_t kToZenkakuKana = 33501;
 inline constexpr uint32_t kToZenkakuAlnum = 33502;
@@ -49,15 +52,15 @@ inline constexpr uint32_t kToHankaku = 33500;
 inline constexpr uint32_t kToHankakuKana = 33503;
 inline constexpr uint32_t kToHankakuAlnum = 33504;
 // Data
-inline constexpr uint32_t kInsertRow = 32775;
-inline constexpr uint32_t kInsertRows = 32787;
-inline constexpr uint32_t kDeleteRows = 32773;
-inline constexpr uint32_t kDeleteNullRowsInserted = 34000;
-inline constexpr uint32_t kDeleteNullRowsAll = 34004;
-inline constexpr uint32_t kAdjustColWidth = 32785;
-inline constexpr uint32_t kAdjustColWidthDataAndName = 35229;
-inline constexpr uint32_t kAdjustColWidthData = 35228;
-inline constexpr uint32_t kEqualColWidth = 32938;
+inline constexpr uint32_t kInsertRow = gridctrl::kCmdInsertRow;
+inline constexpr uint32_t kInsertRows = gridctrl::kCmdInsertRows;
+inline constexpr uint32_t kDeleteRows = gridctrl::kCmdDeleteRows;
+inline constexpr uint32_t kDeleteNullRowsInserted = gridctrl::kCmdDeleteNullRows;
+inline constexpr uint32_t kDeleteNullRowsAll = gridctrl::kCmdDeleteAllNullRows;
+inline constexpr uint32_t kAdjustColWidth = gridctrl::kCmdAdjustColWidth;
+inline constexpr uint32_t kAdjustColWidthDataAndName = gridctrl::kCmdAdjustColWidthName;
+inline constexpr uint32_t kAdjustColWidthData = gridctrl::kCmdAdjustColWidthData;
+inline constexpr uint32_t kEqualColWidth = gridctrl::kCmdEqualColWidth;
 inline constexpr uint32_t kSearchColName = 35256;
 inline constexpr uint32_t kSort = 35250;
 inline constexpr uint32_t kSwapRowCol = 35265;
@@ -68,12 +71,12 @@ inline constexpr uint32_t kLobUpload = 34003;
 inline constexpr uint32_t kLobSetNull = 34005;
 inline constexpr uint32_t kBfileUpdate = 34007;
 // Grid calculation (GRID_CALC_TYPE = id - kCalcSum)
-inline constexpr uint32_t kCalcSum = 35240;
-inline constexpr uint32_t kCalcAverage = 35241;
-inline constexpr uint32_t kCalcMax = 35242;
-inline constexpr uint32_t kCalcMin = 35243;
-inline constexpr uint32_t kCalcRows = 35244;
-inline constexpr uint32_t kCalcNone = 35245;
+inline constexpr uint32_t kCalcSum = gridctrl::kCmdCalcSum;
+inline constexpr uint32_t kCalcAverage = gridctrl::kCmdCalcAverage;
+inline constexpr uint32_t kCalcMax = gridctrl::kCmdCalcMax;
+inline constexpr uint32_t kCalcMin = gridctrl::kCmdCalcMin;
+inline constexpr uint32_t kCalcRows = gridctrl::kCmdCalcRows;
+inline constexpr uint32_t kCalcNone = gridctrl::kCmdCalcNone;
 // View
 inline constexpr uint32_t kViewToolBar = 59392;
 inline constexpr uint32_t kViewStatusBar = 59393;
