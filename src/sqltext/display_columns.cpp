@@ -17,9 +17,9 @@ int CharColumns(char32_t c) {
   return 1;
 }
 
-int32_t DisplayColumnOf(std::u16string_view line, int32_t col, int tab_width) {
+int32_t DisplayColumnOf(std::u16string_view line, int32_t col, int tab_width, int32_t start_x) {
   const std::size_t end = std::min<std::size_t>(static_cast<std::size_t>(std::max(col, 0)), line.size());
-  int32_t x = 0;
+  int32_t x = start_x;
   for (std::size_t i = 0; i < end;) {
     const char16_t u = line[i];
     if (u < 0x1100 && u != u'\t') {  // the common case, without decoding
@@ -35,8 +35,8 @@ int32_t DisplayColumnOf(std::u16string_view line, int32_t col, int tab_width) {
   return x;
 }
 
-int32_t CharColumnAt(std::u16string_view line, int32_t x, int tab_width, bool nearest) {
-  int32_t cur = 0;
+int32_t CharColumnAt(std::u16string_view line, int32_t x, int tab_width, bool nearest, int32_t start_x) {
+  int32_t cur = start_x;
   for (std::size_t i = 0; i < line.size();) {
     std::size_t len = 1;
     const char32_t c = code_point_at(line, i, &len);

@@ -270,7 +270,7 @@ EditPos CEditCtrl::PointToPos(QPoint pt, bool nearest) const {
   }
   const int32_t line = std::clamp(disp_.GetTopLine() + row, 0, data_->GetLineCnt() - 1);
   const int32_t x = std::max(disp_.GetLeftColumn() * 2 + half, 0);
-  return {line, CEditDispData::CharColumn(data_->GetLine(line), x / 2, disp_.GetTabWidth(), nearest && (x & 1) != 0)};
+  return {line, data_->ColumnAtX(line, x / 2, nearest && (x & 1) != 0)};
 }
 
 QRect CEditCtrl::CaretRect() const {

@@ -146,10 +146,14 @@ void CEditCtrl::PaintLine(QPainter& p, int32_t line, int y, int32_t first_col, i
     sel_back = QColor((sel_back.red() + 2 * b.red()) / 3, (sel_back.green() + 2 * b.green()) / 3,
                       (sel_back.blue() + 2 * b.blue()) / 3);
   }
-  // Walk from the line start to the first visible column; long lines cost
-  // only the walk, not painting.
+  // From the first visible column on; characters before it are not painted.
   int32_t x = 0;
   std::size_t i = static_cast<std::size_t>(from);
+  if (from == 0 && pre_from < 0 && first_col > 0) {
+    // A long line starts from its measured block near the view's left edge.
+    i = static_cast<std::size_t>(data_->ColumnAtX(line, first_col, false));
+    x = data_->DisplayX(line, static_cast<int32_t>(i));
+  }
   const std::size_t end = std::min(text.size(), static_cast<std::size_t>(to));
   QString run;
   int run_x = 0;

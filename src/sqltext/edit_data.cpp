@@ -73,8 +73,8 @@ void CEditData::AppendText(std::u16string_view text) {
     std::u16string_view part = text.substr(pos, end - pos);
     NoteChange(lines_.size() - 1);
     kestrel::EditLine& last = lines_[lines_.size() - 1];
+    last.Touched(last.text.size());
     last.text.append(part);
-    last.Touched();
     total_units_ += static_cast<int64_t>(part.size());
     if (brk == std::u16string_view::npos) break;
     pos = brk + 1;
@@ -156,11 +156,67 @@ std::u16string CEditData::GetBoxText(EditPos a, EditPos b) const {
   return out;
 }
 
+namespace {
+
+// Display column after walking the characters that start in [from, to) of
+// `t`, starting at column `x`. A start inside a surrogate pair skips its
+// second half (the pair was counted before it).
+int32_t WalkX(std::u16string_view t, std::size_t from, std::size_t to, int32_t x, int tab) {
+  if (from > 0 && from < t.size() && kestrel::is_low_surrogate(t[from]) && kestrel::is_high_surrogate(t[from - 1]))
+    ++from;
+  return kestrel::DisplayColumnOf(t.substr(std::min(from, t.size())), static_cast<int32_t>(to > from ? to - from : 0),
+                                  tab, x);
+}
+
+constexpr std::size_t kBlock = kestrel::EditLine::kDisplayBlock;
+
+// Display column at the start of block `k` of a long line, measuring the
+// blocks not measured yet.
+int32_t BlockX(const kestrel::EditLine& l, std::size_t k, int tab) {
+  if (l.block_tab != tab || l.block_x.empty()) {
+    l.block_x.assign(1, 0);
+    l.block_tab = tab;
+  }
+  while (l.block_x.size() <= k) {
+    const std::size_t j = l.block_x.size() - 1;
+    l.block_x.push_back(WalkX(l.text, j * kBlock, (j + 1) * kBlock, l.block_x[j], tab));
+  }
+  return l.block_x[k];
+}
+
+}  // namespace
+
+int32_t CEditData::DisplayX(int32_t line, int32_t col) const {
+  if (line < 0 || line >= lines_.size()) return 0;
+  const kestrel::EditLine& l = lines_[line];
+  const std::size_t c = std::min(static_cast<std::size_t>(std::max(col, 0)), l.text.size());
+  if (l.text.size() < 2 * kBlock) return kestrel::DisplayColumnOf(l.text, static_cast<int32_t>(c), tab_width_);
+  const std::size_t k = c / kBlock;
+  return WalkX(l.text, k * kBlock, c, BlockX(l, k, tab_width_), tab_width_);
+}
+
+int32_t CEditData::ColumnAtX(int32_t line, int32_t x, bool nearest) const {
+  if (line < 0 || line >= lines_.size()) return 0;
+  const kestrel::EditLine& l = lines_[line];
+  std::u16string_view t = l.text;
+  if (t.size() < 2 * kBlock) return kestrel::CharColumnAt(t, x, tab_width_, nearest);
+  // The last block starting at or before `x`, then a walk inside it.
+  const std::size_t blocks = (t.size() + kBlock - 1) / kBlock;
+  std::size_t k = 0;
+  while (k + 1 < blocks && BlockX(l, k + 1, tab_width_) <= x) ++k;
+  std::size_t from = k * kBlock;
+  if (from > 0 && kestrel::is_low_surrogate(t[from]) && kestrel::is_high_surrogate(t[from - 1])) ++from;
+  const int32_t base = BlockX(l, k, tab_width_);
+  return static_cast<int32_t>(from) + kestrel::CharColumnAt(t.substr(from), x, tab_width_, nearest, base);
+}
+
+int32_t CEditData::LineWidth(int32_t line) const { return DisplayX(line, GetLineLen(line)); }
+
 int32_t CEditData::BoxX(EditPos p) const {
-  std::u16string_view t = GetLine(std::clamp(p.line, 0, GetLineCnt() - 1));
-  const int32_t len = static_cast<int32_t>(t.size());
+  const int32_t line = std::clamp(p.line, 0, GetLineCnt() - 1);
+  const int32_t len = GetLineLen(line);
   const int32_t col = std::max(p.col, 0);
-  return kestrel::DisplayColumnOf(t, std::min(col, len), tab_width_) + std::max(0, col - len);
+  return DisplayX(line, std::min(col, len)) + std::max(0, col - len);
 }
 
 CEditData::BoxRect CEditData::GetBoxRect(EditPos a, EditPos b) const {
@@ -180,10 +236,9 @@ void CEditData::BoxColumns(const BoxRect& box, int32_t line, int32_t* from, int3
 
 EditPos CEditData::PosAtX(int32_t line, int32_t x) const {
   line = std::clamp(line, 0, GetLineCnt() - 1);
-  std::u16string_view t = GetLine(line);
-  const int32_t width = kestrel::DisplayColumnOf(t, static_cast<int32_t>(t.size()), tab_width_);
-  if (x >= width) return {line, static_cast<int32_t>(t.size()) + (x - width)};
-  return {line, kestrel::CharColumnAt(t, std::max(x, 0), tab_width_)};
+  const int32_t width = LineWidth(line);
+  if (x >= width) return {line, GetLineLen(line) + (x - width)};
+  return {line, ColumnAtX(line, std::max(x, 0), false)};
 }
 
 // --- positions -----------------------------------------------------------------------
@@ -260,17 +315,16 @@ EditPos CEditData::Shift(EditPos p, EditPos from, EditPos to, EditPos new_end) {
 EditPos CEditData::RawInsert(EditPos at, std::u16string_view text) {
   NoteChange(at.line);
   kestrel::EditLine& first = lines_[at.line];
+  first.Touched(static_cast<std::size_t>(at.col));
   std::size_t brk = text.find(u'\n');
   total_units_ += static_cast<int64_t>(text.size()) - CountBreaks(text);
   if (brk == std::u16string_view::npos) {
     first.text.insert(static_cast<std::size_t>(at.col), text);
-    first.Touched();
     return {at.line, at.col + static_cast<int32_t>(text.size())};
   }
   std::u16string tail = first.text.substr(static_cast<std::size_t>(at.col));
   first.text.resize(static_cast<std::size_t>(at.col));
   first.text.append(text.substr(0, brk));
-  first.Touched();
   std::vector<std::u16string_view> parts;
   for (std::size_t pos = brk + 1;;) {
     std::size_t next_brk = text.find(u'\n', pos);
@@ -293,7 +347,7 @@ std::u16string CEditData::RawDelete(EditPos from, EditPos to) {
   NoteChange(from.line);
   std::u16string removed;
   kestrel::EditLine& first = lines_[from.line];
-  first.Touched();
+  first.Touched(static_cast<std::size_t>(from.col));
   if (from.line == to.line) {
     removed = first.text.substr(static_cast<std::size_t>(from.col), static_cast<std::size_t>(to.col - from.col));
     first.text.erase(static_cast<std::size_t>(from.col), static_cast<std::size_t>(to.col - from.col));

@@ -97,6 +97,13 @@ class CEditData : public kestrel::RegexTextSource {
   // The position shown at display column `x` of `line` (past the end: the
   // columns beyond it, for a box corner).
   EditPos PosAtX(int32_t line, int32_t x) const;
+  // Display column of character column `col` of `line`, and the character
+  // column at display column `x` (with `nearest` the nearer edge). A long
+  // line keeps the columns of its blocks, so these cost a block's walk,
+  // not the line's; an edit re-measures only from its block on.
+  int32_t DisplayX(int32_t line, int32_t col) const;
+  int32_t ColumnAtX(int32_t line, int32_t x, bool nearest) const;
+  int32_t LineWidth(int32_t line) const;
 
   // --- edits (recorded) -------------------------------------------------
   // Inserts `text` (CR LF, LF or CR break lines) at `at`. Returns 0 and sets

@@ -59,7 +59,7 @@ int32_t CEditDispData::MaxDisplayWidth() const {
   for (int32_t l = 0; l < data_->GetLineCnt(); ++l) {
     std::u16string_view t = data_->GetLine(l);
     if (static_cast<int32_t>(t.size()) * 2 <= w && t.find(u'\t') == std::u16string_view::npos) continue;
-    w = std::max(w, DisplayColumn(t, static_cast<int32_t>(t.size()), tab_width_));
+    w = std::max(w, data_->LineWidth(l));
   }
   return w;
 }
@@ -182,5 +182,5 @@ EditPos CEditDispData::PrevWordPos(const CEditData& d, EditPos p) {
 
 EditPos CEditDispData::LineMove(EditPos p, int32_t lines, int32_t want_x) const {
   const int32_t line = std::clamp(p.line + lines, 0, data_->GetLineCnt() - 1);
-  return {line, CharColumn(data_->GetLine(line), want_x, tab_width_)};
+  return {line, data_->ColumnAtX(line, want_x, false)};
 }

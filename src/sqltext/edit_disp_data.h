@@ -40,7 +40,8 @@ class CEditDispData {
   // it, or the nearer edge with `nearest` (for mouse clicks); never inside
   // a surrogate pair; past the end, the line length.
   static int32_t CharColumn(std::u16string_view line, int32_t x, int tab_width, bool nearest = false);
-  int32_t DisplayColumn(EditPos p) const { return DisplayColumn(data_->GetLine(p.line), p.col, tab_width_); }
+  // Measured from the line's nearest block (long lines).
+  int32_t DisplayColumn(EditPos p) const { return data_->DisplayX(p.line, p.col); }
   // Widest line in display columns.
   int32_t MaxDisplayWidth() const;
 

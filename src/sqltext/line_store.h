@@ -25,12 +25,22 @@ struct EditLine {
   std::u16string text;        // without its line end
   std::vector<uint8_t> attr;  // one attribute byte per character, filled by the colouring pass
   LineLexMemo lex;
+  // Long lines: the display column at the start of each block of
+  // kDisplayBlock units, measured as far as someone asked (tab width
+  // `block_tab`), so a column near the end costs one block's walk.
+  mutable std::vector<int32_t> block_x;
+  mutable int32_t block_tab = 0;
 
-  // The text changed: attributes and colouring memo are stale.
-  void Touched() {
+  // The text changed from unit `from` on: attributes and colouring memo are
+  // stale, and the blocks that start after `from`.
+  void Touched(std::size_t from = 0) {
     attr.clear();
     lex.epoch = 0;
+    const std::size_t keep = from / kDisplayBlock + 1;
+    if (block_x.size() > keep) block_x.resize(keep);
   }
+
+  static constexpr std::size_t kDisplayBlock = 512;
 };
 
 class LineStore {
@@ -71,7 +81,7 @@ class LineStore {
   void PushBack(std::u16string text) {
     Reserve(count_ + 1);
     MoveGap(count_);
-    slots_[static_cast<std::size_t>(gap_start_)] = EditLine{std::move(text), {}, {}};
+    slots_[static_cast<std::size_t>(gap_start_)] = EditLine{std::move(text), {}, {}, {}, 0};
     ++gap_start_;
     ++count_;
   }

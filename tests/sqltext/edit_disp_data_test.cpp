@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/utf16.h"
+#include "sqltext/display_columns.h"
 #include "sqltext/edit_colouring.h"
 #include "sqltext/sql_str_token.h"
 #include "sqltext/sqltext_constants.h"
@@ -304,6 +305,47 @@ TEST(EditBox, MoveIsOneStepAndKeepsTheBoxSelected) {
   data.SetSelection({0, 2}, {1, 4}, true);
   EXPECT_EQ(data.MoveBox({1, 7}), 1);
   EXPECT_EQ(data.GetText(), u"0abcdef\r\n1ghijkl");
+}
+
+}  // namespace
+
+namespace {
+
+// Long lines measure from their blocks: every answer must equal a walk from
+// the line start, also after edits anywhere in the line and a new tab width.
+TEST(EditDisplay, LongLinesMeasureFromBlocksLikeAWalk) {
+  const std::u16string pieces[] = {u"a", u"\t", u"日", u"\U0001F600", u"bc", u"ｱ"};
+  std::u16string line;
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  while (line.size() < 5000) line += pieces[next() % 6];
+  CEditData data;
+  data.SetText(line + u"\nshort\tline");
+  auto check = [&](const char* when) {
+    SCOPED_TRACE(when);
+    const std::u16string_view t = data.GetLine(0);
+    const int tab = data.GetTabWidth();
+    for (int k = 0; k < 200; ++k) {
+      const int32_t col = static_cast<int32_t>(next() % (t.size() + 1));
+      ASSERT_EQ(data.DisplayX(0, col), kestrel::DisplayColumnOf(t, col, tab)) << col;
+      const int32_t x = static_cast<int32_t>(next() % (data.LineWidth(0) + 3));
+      for (bool nearest : {false, true})
+        ASSERT_EQ(data.ColumnAtX(0, x, nearest), kestrel::CharColumnAt(t, x, tab, nearest)) << x << nearest;
+    }
+    EXPECT_EQ(data.LineWidth(0), kestrel::DisplayColumnOf(t, static_cast<int32_t>(t.size()), tab));
+  };
+  check("fresh");
+  for (int edit = 0; edit < 30; ++edit) {
+    const int32_t len = data.GetLineLen(0);
+    const EditPos at = data.Clamp({0, static_cast<int32_t>(next() % (len + 1))});
+    if (edit % 3 == 2) ASSERT_EQ(data.DeleteText(at, data.Clamp({0, at.col + static_cast<int32_t>(next() % 40)})), 0);
+    else ASSERT_EQ(data.InsertText(at, pieces[next() % 6] + pieces[next() % 6]), 0);
+  }
+  check("after edits");
+  data.SetTabWidth(3);
+  check("tab width 3");
+  ASSERT_EQ(data.Undo(), 0);
+  check("after undo");
 }
 
 }  // namespace
