@@ -522,7 +522,7 @@ sword oexn(Cda_Def* cursor, sword iters, sword rowoff) {
 
 sword oexec(Cda_Def* cursor) { return oexn(cursor, 1, 0); }
 
-sword oexfet(Cda_Def* cursor, ub4 nrows, sword, sword) {
+sword oexfet(Cda_Def* cursor, ub4 nrows, sword cancel, sword) {
   sword rc = 0;
   Cda7* c = open_cursor(cursor, true, rc);
   if (!c) return rc;
@@ -531,7 +531,14 @@ sword oexfet(Cda_Def* cursor, ub4 nrows, sword, sword) {
   sword r = OCIStmtExecute(reinterpret_cast<OCISvcCtx*>(c->lda->svc), reinterpret_cast<OCIStmt*>(c->stmt),
                            reinterpret_cast<OCIError*>(c->err), nrows ? nrows : 1, 0, nullptr, nullptr, execute_mode(c));
   if (r == OCI_SUCCESS || r == OCI_SUCCESS_WITH_INFO || r == OCI_NO_DATA) c->described = true;
-  return finish(c, r);
+  sword result = finish(c, r);
+  // `cancel`: the caller wants these rows only; the cursor is done.
+  if (cancel && r != OCI_STILL_EXECUTING && r != OCI_ERROR && c->stmt->stmt) {
+    c->stmt->stmt->close_cursor();
+    c->stmt->end_of_fetch = true;
+    c->at_end = true;
+  }
+  return result;
 }
 
 sword ofen(Cda_Def* cursor, sword nrows) {

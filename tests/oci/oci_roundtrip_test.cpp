@@ -515,14 +515,12 @@ TEST_F(OciliteTest, UnsupportedUtf8ClientIsRefused) {
   setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
 }
 
-// The old interface on the same database: skipped until the stand-in
-// exports a working OCI7 group.
+// The old interface on the same database.
 class OciliteOci7Test : public OciliteTest {
  protected:
-  bool oci7_works() {
+  bool oci7_login() {
     oci_process().use_old_interface = true;
     int rc = login();
-    if (rc != kOciOk && message().find("ORA-03001") != std::string::npos) return false;
     EXPECT_EQ(rc, kOciOk) << message();
     return rc == kOciOk;
   }
@@ -537,7 +535,7 @@ TEST_F(OciliteOci7Test, SameQueryGivesTheSameDataset) {
   OciDataset newer;
   ASSERT_EQ(oci_cre_sel_cursor(session_, &newer, u"select id, name from same order by id", 1, OciMsgBuf(msg_)), kOciOk);
   oci_ora_logout(&session_);
-  if (!oci7_works()) GTEST_SKIP() << "the stand-in has no working OCI7 group yet";
+  ASSERT_TRUE(oci7_login());
   EXPECT_EQ(session_->lda_mode, 1);
   OciDataset old;
   ASSERT_EQ(oci_cre_sel_cursor(session_, &old, u"select id, name from same order by id", 1, OciMsgBuf(msg_)), kOciOk)
@@ -548,7 +546,7 @@ TEST_F(OciliteOci7Test, SameQueryGivesTheSameDataset) {
 }
 
 TEST_F(OciliteOci7Test, TooManyColumnsOnTheOldPath) {
-  if (!oci7_works()) GTEST_SKIP() << "the stand-in has no working OCI7 group yet";
+  ASSERT_TRUE(oci7_login());
   std::u16string sql = u"select 1 c0";
   for (int i = 1; i < 1030; ++i) sql += format(u", 1 c%d", {i});
   sql += u" from dual";

@@ -111,6 +111,10 @@ const char* check_oci7_session(const char* db) {
   if (odescr(&cda, 1, &dbsize, &dbtype, name, &namel, &dsize, &prec, &scale, &nullok) == 0 || cda.rc != 1007)
     return fail7("odescr of an insert gives 1007", &l.lda, &cda);
   if (ocom(&l.lda) != 0) return fail7("ocom", &l.lda, NULL);
+  /* Stored PL/SQL that does not compile: success with the warning flags 0x21. */
+  if (oparse(&cda, (OraText*)"create or replace procedure p7 is begin nul; end;", -1, 1, 2) != 0 || oexec(&cda) != 0 ||
+      (cda.wrn & 0x21) != 0x21)
+    return fail7("a PL/SQL compilation error sets the warning flags 0x21", &l.lda, &cda);
 
   /* A failing row stops an array insert: rows before it stay. */
   if (oparse(&cda, (OraText*)"insert into t7 (id) values (:1)", -1, 1, 2) != 0) return fail7("oparse 2", &l.lda, &cda);
@@ -146,6 +150,8 @@ const char* check_oci7_session(const char* db) {
     return fail7("odefin", &l.lda, &cda);
   if (odefin(&cda, 9, (ub1*)out_id, 8, SQLT_STR, -1, NULL, NULL, -1, -1, NULL, NULL) == 0 || cda.rc != 1007)
     return fail7("odefin past the last column gives 1007", &l.lda, &cda);
+  if (oexfet(&cda, 1, 1, 0) != 0 || cda.rpc != 1 || ofen(&cda, 1) == 0 || cda.rc != 1002)
+    return fail7("oexfet with cancel gives one row and ends the fetch", &l.lda, &cda);
   if (oexfet(&cda, 3, 0, 0) != 0 || cda.rpc != 3) return fail7("oexfet", &l.lda, &cda);
   if (strcmp(out_id[0], "1") != 0 || strcmp(out_name[2], "name3") != 0) return fail7("first batch", &l.lda, &cda);
   if (ofen(&cda, 3) != 0 || cda.rpc != 6) return fail7("ofen", &l.lda, &cda);
