@@ -272,19 +272,29 @@ SELECT owner AS OWNER, index_name AS INDEX_NAME,
        'NO' AS ORPHANED_ENTRIES, 'FULL' AS INDEXING, 'NO' AS AUTO
 FROM ocilite_indexes)sql",
        true},
-      {"all_ind_columns", R"sql(
-SELECT i.owner AS INDEX_OWNER, i.index_name AS INDEX_NAME, i.owner AS TABLE_OWNER, i.table_name AS TABLE_NAME,
-       x.name AS COLUMN_NAME, x.seqno + 1 AS COLUMN_POSITION,
-       ocilite_type(c.type, 'DATA_LENGTH') AS COLUMN_LENGTH, ocilite_type(c.type, 'CHAR_LENGTH') AS CHAR_LENGTH,
-       CASE WHEN x."desc" THEN 'DESC' ELSE 'ASC' END AS DESCEND, 1 AS COLLATED_COLUMN_ID
+      // Index key columns in key order (clients read a key's columns
+      // without ORDER BY, as Oracle returns them): each index's columns as
+      // pragma_index_xinfo lists them, never reordered by a join (the column
+      // type comes from a subquery). A key that is the rowid has one column.
+      // No ORDER BY here: SQLite 3.40 loses rows when a WHERE is pushed
+      // into a compound view that has one.
+      {"ocilite_index_keys", R"sql(
+SELECT i.owner, i.table_name, i.index_name, x.seqno AS seqno, x.name,
+       (SELECT c.type FROM pragma_table_xinfo(i.table_name, i.owner) c WHERE c.cid = x.cid) AS type,
+       CASE WHEN x."desc" THEN 'DESC' ELSE 'ASC' END AS descend
 FROM ocilite_indexes i, pragma_index_xinfo(i.sqlite_name, i.owner) x
-JOIN pragma_table_xinfo(i.table_name, i.owner) c ON c.cid = x.cid
 WHERE i.sqlite_name IS NOT NULL AND x.key AND x.cid >= 0
 UNION ALL
-SELECT i.owner, i.index_name, i.owner, i.table_name, c.name, c.pk,
-       ocilite_type(c.type, 'DATA_LENGTH'), ocilite_type(c.type, 'CHAR_LENGTH'), 'ASC', 1
+SELECT i.owner, i.table_name, i.index_name, c.pk - 1, c.name, c.type, 'ASC'
 FROM ocilite_indexes i, pragma_table_xinfo(i.table_name, i.owner) c
 WHERE i.sqlite_name IS NULL AND c.pk > 0)sql",
+       false},
+      {"all_ind_columns", R"sql(
+SELECT x.owner AS INDEX_OWNER, x.index_name AS INDEX_NAME, x.owner AS TABLE_OWNER, x.table_name AS TABLE_NAME,
+       x.name AS COLUMN_NAME, x.seqno + 1 AS COLUMN_POSITION,
+       ocilite_type(x.type, 'DATA_LENGTH') AS COLUMN_LENGTH, ocilite_type(x.type, 'CHAR_LENGTH') AS CHAR_LENGTH,
+       x.descend AS DESCEND, 1 AS COLLATED_COLUMN_ID
+FROM ocilite_index_keys x)sql",
        true},
       {"all_triggers", R"sql(
 SELECT owner AS OWNER, trigger_name AS TRIGGER_NAME, trigger_type AS TRIGGER_TYPE,

@@ -6,6 +6,12 @@
 #include "sql_rewriter_p.h"
 
 namespace ocilite {
+
+namespace {
+// A name as stored (already in its exact case) for the catalogue, which
+// upper-cases names that are not quoted.
+std::string exact_name(const std::string& stored) { return "\"" + stored + "\""; }
+}  // namespace
 namespace {
 
 bool is_constraint_start(const Token& t) {
@@ -103,7 +109,7 @@ void Rewriter::create_table(size_t i, size_t e, bool temporary) {
     emit_query(i + 1, e, nullptr, true);
     r_.item_types.clear();
     end_piece();
-    r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(owner, name, "TABLE"); };
+    r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(exact_name(owner), exact_name(name), "TABLE"); };
     return;
   }
   if (!tok(i).op("(")) {
@@ -322,7 +328,7 @@ void Rewriter::create_table(size_t i, size_t e, bool temporary) {
   (void)temporary;  // a temporary table is kept as an ordinary one
   put(sql, tok(0).offset);
   end_piece();
-  r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(owner, name, "TABLE"); };
+  r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(exact_name(owner), exact_name(name), "TABLE"); };
 }
 
 void Rewriter::create_index(size_t i, size_t /*e*/, bool unique) {
@@ -371,7 +377,7 @@ void Rewriter::create_index(size_t i, size_t /*e*/, bool unique) {
   sql += ")";
   put(sql, tok(0).offset);
   end_piece();
-  r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(owner, name, "INDEX"); };
+  r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(exact_name(owner), exact_name(name), "INDEX"); };
 }
 
 void Rewriter::create_view(size_t i, size_t e, bool or_replace) {
@@ -421,7 +427,7 @@ void Rewriter::create_view(size_t i, size_t e, bool or_replace) {
   std::string qual = quote_ident(owner) + ".";
   for (size_t p = out_.find(qual, body); p != std::string::npos; p = out_.find(qual, p)) out_.erase(p, qual.size());
   end_piece();
-  r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(owner, name, "VIEW"); };
+  r_.run = [owner, name](Session& s) { return s.catalog().note_ddl(exact_name(owner), exact_name(name), "VIEW"); };
 }
 
 void Rewriter::rewrite_create(size_t b, size_t e) {
@@ -610,7 +616,7 @@ void Rewriter::rewrite_drop(size_t b, size_t /*e*/) {
     put("DROP " + kind + " " + quote_ident(info->owner) + "." + quote_ident(info->name), tok(0).offset);
     end_piece();
     std::string o = info->owner, n = info->name;
-    r_.run = [o, n](Session& s) { return s.catalog().forget_object(o, n); };
+    r_.run = [o, n](Session& s) { return s.catalog().forget_object(exact_name(o), exact_name(n)); };
     return;
   }
   if (kind == "INDEX") {
@@ -619,7 +625,7 @@ void Rewriter::rewrite_drop(size_t b, size_t /*e*/) {
     piece_.is_ddl = true;
     put("DROP INDEX " + quote_ident(owner) + "." + quote_ident(name), tok(0).offset);
     end_piece();
-    r_.run = [owner, name](Session& s) { return s.catalog().forget_object(owner, name); };
+    r_.run = [owner, name](Session& s) { return s.catalog().forget_object(exact_name(owner), exact_name(name)); };
     return;
   }
   r_.action = Action::catalog;
@@ -718,7 +724,7 @@ void Rewriter::rewrite_alter(size_t b, size_t e) {
   }
   std::string target = quote_ident(info->owner) + "." + quote_ident(info->name);
   std::string o = info->owner, n = info->name;
-  r_.run = [o, n](Session& s) { return s.catalog().note_ddl(o, n, "TABLE"); };
+  r_.run = [o, n](Session& s) { return s.catalog().note_ddl(exact_name(o), exact_name(n), "TABLE"); };
   if (tok(k).kw("ADD")) {
     ++k;
     bool paren = tok(k).op("(");
@@ -773,8 +779,8 @@ void Rewriter::rewrite_alter(size_t b, size_t e) {
       std::string nn = name_of(tok(k + 2));
       put("ALTER TABLE " + target + " RENAME TO " + quote_ident(nn), tok(k).offset);
       r_.run = [o, n, nn](Session& s) {
-        s.catalog().forget_object(o, n);
-        return s.catalog().note_ddl(o, nn, "TABLE");
+        s.catalog().forget_object(exact_name(o), exact_name(n));
+        return s.catalog().note_ddl(exact_name(o), exact_name(nn), "TABLE");
       };
     } else if (tok(k + 1).kw("COLUMN") && tok(k + 3).kw("TO")) {
       put("ALTER TABLE " + target + " RENAME COLUMN " + quote_ident(name_of(tok(k + 2))) + " TO " +
@@ -859,7 +865,7 @@ void Rewriter::rewrite_misc(size_t b, size_t e) {
         const TableInfo* t = s.table(owner, table);
         if (!t) return engine_error(ora::kTableNotExist);
         if (!t->find(col)) return engine_error(ora::kInvalidIdentifier, {"\"" + col + "\""});
-        return s.catalog().set_column_comment(t->owner, t->name, t->find(col)->name, text);
+        return s.catalog().set_column_comment(exact_name(t->owner), exact_name(t->name), exact_name(t->find(col)->name), text);
       };
     } else {
       if (parts.size() == 2) owner = parts[0];
@@ -867,7 +873,7 @@ void Rewriter::rewrite_misc(size_t b, size_t e) {
       r_.run = [owner, table, text](Session& s) {
         const TableInfo* t = s.table(owner, table);
         if (!t) return engine_error(ora::kTableNotExist);
-        return s.catalog().set_table_comment(t->owner, t->name, text);
+        return s.catalog().set_table_comment(exact_name(t->owner), exact_name(t->name), text);
       };
     }
     return;

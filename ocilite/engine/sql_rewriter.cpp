@@ -1180,6 +1180,20 @@ void Rewriter::emit_query(size_t b, size_t e, const Scope* parent, bool top) {
       if (!nulls) put(desc ? "NULLS FIRST" : "NULLS LAST", tok(ie - 1).offset);
     }
   }
+  if (order_by >= e && top && blocks.size() == 1) {
+    // Clients read a key's columns from *_IND_COLUMNS without ORDER BY and
+    // take them in key order, as Oracle returns them; SQLite's plan (which
+    // binds change) would not keep that order.
+    for (const auto& ref : first_scope.tables) {
+      if (!ref.owner.empty() || ref.info) continue;
+      const std::string n = upper(ref.name);
+      if (n == "ALL_IND_COLUMNS" || n == "USER_IND_COLUMNS" || n == "DBA_IND_COLUMNS") {
+        const std::string q = qualifier_text(ref);
+        put("ORDER BY " + q + ".\"INDEX_NAME\", " + q + ".\"COLUMN_POSITION\"", tok(e).offset);
+        break;
+      }
+    }
+  }
   if (fetch_at < e || offset_at < e) {
     std::string off, lim;
     if (offset_at < e) off = tok(offset_at + 1).kind == TokKind::Bind ? "?" + std::to_string(bind_index(tok(offset_at + 1).upper) + 1) : tok(offset_at + 1).text;

@@ -381,7 +381,10 @@ OraError Statement::execute(const std::vector<Value>& binds, bool describe_only,
     }
     sqlite3_clear_bindings(st);
     if (!describe_only) {
-      if (OraError e = bind_all(st, binds)) return e;
+      // The cursor reads its binds at every later step: it binds a copy
+      // that lives as long as the cursor, never the caller's values.
+      cursor_binds_ = binds;
+      if (OraError e = bind_all(st, cursor_binds_)) return e;
       if (rw_.for_update && rw_.hidden_lock_key) {
         // Oracle locks every row of the result when the cursor opens.
         std::vector<uint64_t> keys;

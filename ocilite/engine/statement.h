@@ -99,6 +99,7 @@ class Statement {
   sqlite3_stmt* cursor_ = nullptr;       // the open query (owned by compiled_)
   bool pending_row_ = false, cursor_done_ = true;
   std::vector<ColumnDesc> columns_;
+  std::vector<Value> cursor_binds_;  // what the open cursor is bound to
   int64_t last_rowid_ = 0;
   std::string last_rowid_text_;
 };

@@ -2,6 +2,8 @@
 // table editor sends (those that need no dialect rewriting run on SQLite
 // as they are).
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <sqlite3.h>
 
 #include "catalog/catalog.h"
@@ -243,6 +245,42 @@ TEST_F(DictionaryTest, CommentsSynonymsSequencesAndObjects) {
   EXPECT_NE(sqlite3_exec(db, "select ocilite_currval('SCOTT', 'OTHER')", nullptr, nullptr, &err), SQLITE_OK);
   EXPECT_STREQ(err, "ORA-08002: sequence OTHER.CURRVAL is not yet defined in this session");
   sqlite3_free(err);
+}
+
+// Bound owners and types must give the rows the same text gives with
+// literals (the editor binds every dictionary filter).
+TEST_F(DictionaryTest, BoundFiltersGiveTheSameRowsAsLiterals) {
+  for (int i = 0; i < 30; ++i)
+    exec(("CREATE TABLE SCOTT.T" + std::to_string(i) + " (A \"NUMBER\", B \"VARCHAR2(5)\")").c_str());
+  ASSERT_FALSE(cat->set_table_comment("SCOTT", "T7", "seven"));
+  struct Case {
+    const char* bound;
+    const char* literal;
+    std::vector<std::string> binds;
+  } cases[] = {
+      {"select b.table_name, b.comments from all_tab_comments b where b.owner = :X0 and b.table_type = :X1",
+       "select b.table_name, b.comments from all_tab_comments b where b.owner = 'SCOTT' and b.table_type = 'TABLE'",
+       {"SCOTT", "TABLE"}},
+      {"select b.table_name, b.comments from all_tab_comments b where b.owner = :X0",
+       "select b.table_name, b.comments from all_tab_comments b where b.owner = 'SCOTT'", {"SCOTT"}},
+      {"select distinct object_name, object_type from all_objects a where owner = :X0",
+       "select distinct object_name, object_type from all_objects a where owner = 'SCOTT'", {"SCOTT"}},
+      {"select distinct object_name, object_type, (select comments from all_tab_comments b where a.owner = b.owner "
+       "and a.object_name = b.table_name and a.object_type = b.table_type) from all_objects a where owner = :X0",
+       "select distinct object_name, object_type, (select comments from all_tab_comments b where a.owner = b.owner "
+       "and a.object_name = b.table_name and a.object_type = b.table_type) from all_objects a where owner = 'SCOTT'",
+       {"SCOTT"}},
+      {"select distinct column_name, data_type from all_tab_columns where owner = :X0",
+       "select distinct column_name, data_type from all_tab_columns where owner = 'SCOTT'", {"SCOTT"}},
+  };
+  for (const auto& c : cases) {
+    Rows literal = query(c.literal);
+    ASSERT_GT(literal.size(), 2u) << c.literal;
+    std::sort(literal.begin(), literal.end());
+    Rows bound = query(c.bound, c.binds);
+    std::sort(bound.begin(), bound.end());
+    EXPECT_EQ(bound, literal) << c.bound;
+  }
 }
 
 TEST_F(DictionaryTest, AccountStatesShowInDbaUsers) {

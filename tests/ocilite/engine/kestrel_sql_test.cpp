@@ -2,6 +2,8 @@
 // the rows Oracle gives for the same schema.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine_fixture.h"
 
 namespace ocilite::testing {
@@ -27,6 +29,10 @@ class KestrelSqlTest : public ::testing::Test {
              "insert into emp values (7369, 'SMITH', 'CLERK', date '1980-12-17', 800, null, 20)",
              "insert into emp values (7499, 'ALLEN', 'SALESMAN', date '1981-02-20', 1600.5, 300, 10)",
              "insert into codes values ('A', 'Alpha')",
+             "create table pair (a number, b number, c varchar2(5), constraint pk_pair primary key (b, a))",
+             "create table \"Mixed Case\" (\"Col 1\" number primary key)",
+             "comment on table \"Mixed Case\" is 'it''s mixed'",
+             "comment on column \"Mixed Case\".\"Col 1\" is 'first'",
              "commit"})
       exec(*s, sql);
   }
@@ -165,6 +171,19 @@ TEST_F(KestrelSqlTest, DictionaryQueries) {
       EXPECT_EQ(r.rows, c.expected) << sql;
     }
   }
+  // A composite key comes back in key order, not column order.
+  for (const std::string& sql : {cases[18].sql, cases[19].sql}) {
+    EXPECT_EQ(query(*s, sql, {owner, "PAIR"}), (Rows{{"B"}, {"A"}})) << sql;
+    EXPECT_EQ(query(*s, sql, {owner, "EMP"}), (Rows{{"EMPNO"}})) << sql;
+  }
+  // Comments with both filters bound, names in their exact case.
+  Rows comments = query(*s, dict(cases[1].sql), {owner, "TABLE"});
+  std::sort(comments.begin(), comments.end());
+  EXPECT_EQ(comments, (Rows{{"CODES", "<null>"}, {"DEPT", "<null>"}, {"EMP", "従業員"},
+                            {"Mixed Case", "it's mixed"}, {"PAIR", "<null>"}}));
+  EXPECT_EQ(query(*s, "select comments from all_col_comments where owner = :1 and table_name = :2",
+                  {owner, "Mixed Case"}),
+            (Rows{{"first"}}));
 }
 
 TEST_F(KestrelSqlTest, ColumnListQueries) {

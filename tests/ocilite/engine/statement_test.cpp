@@ -212,3 +212,39 @@ TEST_F(StatementTest, DdlAndDictionary) {
 
 }  // namespace
 }  // namespace ocilite::testing
+
+namespace ocilite::testing {
+namespace {
+
+// The caller's bind values may be gone before the rows are fetched: the
+// open cursor keeps its own copy.
+TEST(CursorBindTest, BindsOutliveTheCallersValues) {
+  EngineDb db;
+  auto s = db.login();
+  exec(*s, "create table t (id number, k varchar2(20))");
+  for (int i = 0; i < 200; ++i)
+    exec(*s, "insert into t values (:1, :2)", {std::to_string(i), i % 2 ? "ODD-ROWS-HAVE-THIS" : "EVEN"});
+  Statement st(*s, "select id from t where k = :1");
+  uint64_t rows = 0;
+  OraError info;
+  int offset = -1;
+  {
+    std::vector<Value> binds{Value::text("ODD-ROWS-HAVE-THIS")};
+    ASSERT_FALSE(st.execute(binds, false, rows, nullptr, info, offset));
+  }
+  // Reuse the freed memory with other text of the same size.
+  std::vector<std::string> noise;
+  noise.reserve(1000);
+  for (int i = 0; i < 1000; ++i) noise.emplace_back(18, 'E');
+  std::vector<Value> row;
+  bool have = true;
+  size_t count = 0;
+  while (have) {
+    ASSERT_FALSE(st.fetch(row, have));
+    count += have ? 1 : 0;
+  }
+  EXPECT_EQ(count, 100u);
+}
+
+}  // namespace
+}  // namespace ocilite::testing
