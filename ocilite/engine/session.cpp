@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -59,9 +60,76 @@ const TableColumn* TableInfo::find(std::string_view column) const {
   return nullptr;
 }
 
+namespace {
+
+constexpr const char* kPlainFileMarker = "_plain_file";
+
+bool is_sqlite_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  char head[16] = {};
+  in.read(head, sizeof head);
+  return in.gcount() == 16 && std::string_view(head, 16) == std::string_view("SQLite format 3\0", 16);
+}
+
+// A plain SQLite file has no catalogue of its own: it gets one in the
+// user's cache folder (one per file), whose users' schema files are
+// symbolic links to it (SQLite follows them, so its WAL stays beside the
+// real file and other programs using the file see the same data).
+OraError plain_file_folder(const fs::path& file, fs::path& folder) {
+  std::error_code ec;
+  const fs::path real = fs::canonical(file, ec);
+  if (ec) return engine_error(ora::kTnsResolve);
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : real.string()) h = (h ^ c) * 1099511628211ull;
+  char name[32];
+  std::snprintf(name, sizeof name, "file-%016llx", static_cast<unsigned long long>(h));
+  fs::path base;
+  if (const char* x = std::getenv("XDG_CACHE_HOME"); x && *x) base = x;
+  else if (const char* home = std::getenv("HOME"); home && *home) base = fs::path(home) / ".cache";
+  else base = fs::temp_directory_path();
+  folder = base / "ocilite" / name;
+  fs::create_directories(folder, ec);
+  if (!fs::exists(folder / kCatalogFile)) {
+    if (OraError e = Catalog::create(folder)) return e;
+  }
+  std::ofstream(folder / kPlainFileMarker, std::ios::trunc) << real.string();
+  return {};
+}
+
+// Logging in to a plain file: any user name is its schema, with the
+// password given (the file's own permissions guard it).
+OraError prepare_plain_file_login(Catalog& cat, std::string_view user_in, std::string_view password,
+                                  std::string_view os_user) {
+  std::ifstream marker(cat.folder() / kPlainFileMarker);
+  std::string target;
+  if (!std::getline(marker, target) || target.empty()) return {};
+  const bool external = user_in.empty() && password.empty();
+  const std::string user = external ? upper(os_user) : normalize_name(user_in);
+  if (user.empty() || !valid_schema_name(user)) return {};  // check_login reports it
+  if (!cat.find_user(user)) {
+    UserOptions o;
+    o.password = std::string(password);
+    o.external = true;
+    if (OraError e = cat.add_user(user, o)) return e;
+  } else if (!external) {
+    if (OraError e = cat.set_password(user, password)) return e;
+  }
+  const fs::path link = cat.folder() / (user + ".db");
+  std::error_code ec;
+  if (fs::is_symlink(link, ec) && fs::read_symlink(link, ec) == fs::path(target)) return {};
+  fs::remove(link, ec);
+  fs::create_symlink(target, link, ec);
+  if (ec) return ora_error(1157, {"'" + target + "': " + ec.message()});
+  return {};
+}
+
+}  // namespace
+
 OraError resolve_connect_string(std::string_view connect_in, fs::path& folder) {
   std::string connect = trim(connect_in);
   std::error_code ec;
+  if (!connect.empty() && fs::is_regular_file(fs::path(connect), ec) && is_sqlite_file(connect))
+    return plain_file_folder(connect, folder);
   if (connect.empty()) {
     const char* env = std::getenv("KESTREL_DB");
     if (env && *env) {
@@ -149,6 +217,7 @@ OraError Session::open(std::shared_ptr<Catalog> catalog, std::string_view user, 
   if (!os_user || !*os_user) {
     if (const passwd* pw = getpwuid(geteuid())) os_user = pw->pw_name;
   }
+  if (OraError e = prepare_plain_file_login(*catalog, user, password, os_user ? os_user : "")) return e;
   LoginResult login = catalog->check_login(user, password, mode, os_user ? os_user : "");
   if (login.error && !login.password_expiring) return login.error;
   if (login.password_expiring) warning = login.error;

@@ -40,9 +40,11 @@ struct TableInfo {
   const TableColumn* find(std::string_view column) const;
 };
 
-// Resolves a connect string to a database folder: an existing folder, an
-// alias in $TNS_ADMIN/ocilite.ora ("alias = /path"), or, when empty,
-// $KESTREL_DB, else the demo database beside the library. ORA-12154 else.
+// Resolves a connect string to a database folder: an existing folder, a
+// plain SQLite file (given a catalogue of its own in the user's cache
+// folder; any user name logs in with it as its schema), an alias in
+// $TNS_ADMIN/ocilite.ora ("alias = /path"), or, when empty, $KESTREL_DB,
+// else the demo database beside the library. ORA-12154 else.
 OraError resolve_connect_string(std::string_view connect, std::filesystem::path& folder);
 
 // One Catalog per database folder per process, shared by its sessions.
