@@ -78,26 +78,28 @@ sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offs
   if (!l->filled) return record_error(err, engine_error(ora::kInvalidLobLocator));
   if (!bufp || bufl == 0) return record_error(err, OraError{24801, "ORA-24801: illegal parameter value in OCI lob function"});
   if (!l->reading || l->generation != lob_generation()) {
-    // A new read: the whole value in client form, from the (1-based) offset.
+    // A new read: the whole value in client form, from the (1-based)
+    // offset. A BLOB is read from the locator's own bytes, uncopied.
     std::string bytes;
     if (l->is_file) {
       if (OraError e = bfile_contents(*l, bytes)) return record_error(err, e);
-    } else {
-      bytes = l->is_clob ? utf8_to_client(cs, l->data) : l->data;
+    } else if (l->is_clob) {
+      bytes = utf8_to_client(cs, l->data);
     }
     l->client = std::move(bytes);
+    const std::string& src = l->is_file || l->is_clob ? l->client : l->data;
     size_t start = 0;
     if (offset < 1) offset = 1;
     if (l->is_clob) {
-      for (ub8 k = 1; k < offset && start < l->client.size(); ++k) start += char_len(cs, l->client, start);
+      for (ub8 k = 1; k < offset && start < src.size(); ++k) start += char_len(cs, src, start);
     } else {
-      start = static_cast<size_t>(std::min<ub8>(offset - 1, l->client.size()));
+      start = static_cast<size_t>(std::min<ub8>(offset - 1, src.size()));
     }
-    size_t end = l->client.size();
+    size_t end = src.size();
     if (amount > 0 && amount < (ub8{1} << 30)) {
       size_t e = start;
       if (l->is_clob) {
-        for (ub8 k = 0; k < amount && e < end; ++k) e += char_len(cs, l->client, e);
+        for (ub8 k = 0; k < amount && e < end; ++k) e += char_len(cs, src, e);
       } else {
         e = static_cast<size_t>(std::min<ub8>(start + amount, end));
       }
@@ -108,6 +110,10 @@ sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offs
     l->reading = true;
     l->generation = lob_generation();
   }
+  const std::string& src = l->is_file || l->is_clob ? l->client : l->data;
+  // A write between two polls may have shortened a BLOB.
+  l->read_end = std::min(l->read_end, src.size());
+  l->read_pos = std::min(l->read_pos, l->read_end);
   for (;;) {
     size_t left = l->read_end - l->read_pos;
     size_t n = static_cast<size_t>(std::min<ub8>(left, bufl));
@@ -115,13 +121,13 @@ sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offs
       // Never split a character between pieces.
       size_t k = 0;
       while (k < n) {
-        size_t cl = char_len(cs, l->client, l->read_pos + k);
+        size_t cl = char_len(cs, src, l->read_pos + k);
         if (k + cl > n) break;
         k += cl;
       }
       n = k == 0 ? n : k;
     }
-    std::memcpy(bufp, l->client.data() + l->read_pos, n);
+    std::memcpy(bufp, src.data() + l->read_pos, n);
     if (n < bufl && l->is_clob) static_cast<char*>(bufp)[n] = 0;
     l->read_pos += n;
     done = n;
@@ -143,9 +149,9 @@ sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offs
 }
 
 // Stores a locator's new value in its row, under the session's transaction.
-OraError store(LobH& l, const std::string& value) {
+OraError store(LobH& l, std::string value) {
   if (l.temporary) {
-    l.data = value;
+    l.data = std::move(value);
     return {};
   }
   if (!l.addressable || !l.session) return OraError{22920, "ORA-22920: row containing the LOB value is not locked"};
@@ -167,7 +173,7 @@ OraError store(LobH& l, const std::string& value) {
     s.sync_after_error();
   } else {
     s.note_write();
-    l.data = value;
+    l.data = std::move(value);
   }
   sqlite3_finalize(st);
   return e;
@@ -185,9 +191,11 @@ size_t utf8_pos(const std::string& s, size_t chars) {
 }
 
 // Overwrites the value from `offset` (1-based; characters for a CLOB).
-std::string overwrite(const LobH& l, ub8 offset, const std::string& data) {
-  std::string old = l.data;
+std::string overwrite(const LobH& l, ub8 offset, std::string data) {
   if (offset < 1) offset = 1;
+  // Writing the whole value from the start (an upload) replaces it.
+  if (offset == 1 && (l.is_clob ? utf8_chars(data) >= utf8_chars(l.data) : data.size() >= l.data.size())) return data;
+  std::string old = l.data;
   if (l.is_clob) {
     size_t have = utf8_chars(old);
     if (have < offset - 1) old.append(static_cast<size_t>(offset - 1 - have), ' ');
@@ -209,10 +217,11 @@ sword lob_write(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 offset, const v
     written = buflen;
     return OCI_NEED_DATA;
   }
-  std::string data = l->is_clob ? client_to_utf8(cs, l->pending) : l->pending;
+  std::string data = l->is_clob ? client_to_utf8(cs, l->pending) : std::move(l->pending);
   l->pending.clear();
-  if (OraError e = store(*l, overwrite(*l, offset, data))) return record_error(err, e);
-  written = l->is_clob ? utf8_chars(data) : data.size();
+  ub8 count = l->is_clob ? utf8_chars(data) : data.size();
+  if (OraError e = store(*l, overwrite(*l, offset, std::move(data)))) return record_error(err, e);
+  written = count;
   return OCI_SUCCESS;
 }
 
@@ -221,7 +230,7 @@ sword lob_trim(ErrorH* err, LobH* l, ub8 newlen) {
   std::string v = l->data;
   size_t cut = l->is_clob ? utf8_pos(v, static_cast<size_t>(newlen)) : static_cast<size_t>(std::min<ub8>(newlen, v.size()));
   if (cut < v.size()) v.resize(cut);
-  if (OraError e = store(*l, v)) return record_error(err, e);
+  if (OraError e = store(*l, std::move(v))) return record_error(err, e);
   return OCI_SUCCESS;
 }
 
@@ -544,7 +553,7 @@ sword OCILobLoadFromFile(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* dst_l
   if (from > bytes.size() || amount > bytes.size() - from)
     return record_error(err, OraError{22993, "ORA-22993: specified input amount is greater than actual source amount"});
   std::string piece = bytes.substr(from, amount);
-  if (OraError e = store(*dst, overwrite(*dst, dst_offset, piece))) return record_error(err, e);
+  if (OraError e = store(*dst, overwrite(*dst, dst_offset, std::move(piece)))) return record_error(err, e);
   return OCI_SUCCESS;
 }
 
