@@ -28,25 +28,9 @@ void CEditCtrl::SetWrap(bool on) {
 int32_t CEditCtrl::WrapColumns() const { return std::max(disp_.GetVisibleColumns(), 2); }
 
 std::vector<int32_t> CEditCtrl::RowStarts(int32_t line) const {
-  std::vector<int32_t> starts{0};
-  if (!wrap_) return starts;
-  std::u16string_view t = data_->GetLine(line);
-  const int32_t cols = WrapColumns();
-  const int tab = disp_.GetTabWidth();
-  int32_t x = 0;
-  for (std::size_t i = 0; i < t.size();) {
-    std::size_t len = 1;
-    const char32_t c = kestrel::code_point_at(t, i, &len);
-    int w = Advance(c, x, tab);
-    if (x > 0 && x + w > cols) {
-      starts.push_back(static_cast<int32_t>(i));
-      x = 0;
-      w = Advance(c, 0, tab);
-    }
-    x += w;
-    i += len;
-  }
-  return starts;
+  if (!wrap_) return {0};
+  // Kept with the line by the buffer: a keystroke re-measures from its row on.
+  return data_->WrapRowStarts(line, WrapColumns());
 }
 
 CEditCtrl::Row CEditCtrl::RowOf(EditPos p) const {

@@ -212,6 +212,38 @@ int32_t CEditData::ColumnAtX(int32_t line, int32_t x, bool nearest) const {
 
 int32_t CEditData::LineWidth(int32_t line) const { return DisplayX(line, GetLineLen(line)); }
 
+const std::vector<int32_t>& CEditData::WrapRowStarts(int32_t line, int32_t cols) const {
+  static const std::vector<int32_t> kNone{0};
+  if (line < 0 || line >= lines_.size()) return kNone;
+  const kestrel::EditLine& l = lines_[line];
+  std::vector<int32_t>& starts = l.row_starts;
+  if (l.row_cols != cols || l.row_tab != tab_width_ || starts.empty()) {
+    starts.assign(1, 0);
+    l.row_cols = cols;
+    l.row_tab = tab_width_;
+  } else if (!l.rows_partial) {
+    return starts;
+  }
+  std::u16string_view t = l.text;
+  const int tab = tab_width_;
+  auto advance = [tab](char32_t c, int32_t x) { return c == U'\t' ? tab - x % tab : kestrel::CharColumns(c); };
+  int32_t x = 0;
+  for (std::size_t i = static_cast<std::size_t>(starts.back()); i < t.size();) {
+    std::size_t len = 1;
+    const char32_t c = kestrel::code_point_at(t, i, &len);
+    int w = advance(c, x);
+    if (x > 0 && x + w > cols) {
+      starts.push_back(static_cast<int32_t>(i));
+      x = 0;
+      w = advance(c, 0);
+    }
+    x += w;
+    i += len;
+  }
+  l.rows_partial = false;
+  return starts;
+}
+
 int32_t CEditData::BoxX(EditPos p) const {
   const int32_t line = std::clamp(p.line, 0, GetLineCnt() - 1);
   const int32_t len = GetLineLen(line);

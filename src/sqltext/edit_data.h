@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "griddata/undo_data.h"
 #include "regex/regex.h"
@@ -104,6 +105,10 @@ class CEditData : public kestrel::RegexTextSource {
   int32_t DisplayX(int32_t line, int32_t col) const;
   int32_t ColumnAtX(int32_t line, int32_t x, bool nearest) const;
   int32_t LineWidth(int32_t line) const;
+  // Where the rows of `line` start when it wraps at `cols` columns (a tab
+  // runs to its stop counted from the row start): 0 first. Kept with the
+  // line; an edit re-measures from the row it touched.
+  const std::vector<int32_t>& WrapRowStarts(int32_t line, int32_t cols) const;
 
   // --- edits (recorded) -------------------------------------------------
   // Inserts `text` (CR LF, LF or CR break lines) at `at`. Returns 0 and sets

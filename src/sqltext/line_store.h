@@ -30,6 +30,11 @@ struct EditLine {
   // `block_tab`), so a column near the end costs one block's walk.
   mutable std::vector<int32_t> block_x;
   mutable int32_t block_tab = 0;
+  // Wrapped at `row_cols` columns (tab width `row_tab`): where each row
+  // starts, kept like the blocks. Empty: not measured.
+  mutable std::vector<int32_t> row_starts;
+  mutable int32_t row_cols = 0;
+  mutable int32_t row_tab = 0;
 
   // The text changed from unit `from` on: attributes and colouring memo are
   // stale, and the blocks that start after `from`.
@@ -38,7 +43,12 @@ struct EditLine {
     lex.epoch = 0;
     const std::size_t keep = from / kDisplayBlock + 1;
     if (block_x.size() > keep) block_x.resize(keep);
+    // Rows starting before `from` stay: their breaks depend only on what
+    // comes before them. The rest are measured again from the last of them.
+    while (row_starts.size() > 1 && static_cast<std::size_t>(row_starts.back()) >= from) row_starts.pop_back();
+    rows_partial = !row_starts.empty();
   }
+  mutable bool rows_partial = false;  // row_starts ends early (after an edit)
 
   static constexpr std::size_t kDisplayBlock = 512;
 };
@@ -81,7 +91,7 @@ class LineStore {
   void PushBack(std::u16string text) {
     Reserve(count_ + 1);
     MoveGap(count_);
-    slots_[static_cast<std::size_t>(gap_start_)] = EditLine{std::move(text), {}, {}, {}, 0};
+    slots_[static_cast<std::size_t>(gap_start_)] = EditLine{std::move(text), {}, {}, {}, 0, {}, 0, 0, false};
     ++gap_start_;
     ++count_;
   }

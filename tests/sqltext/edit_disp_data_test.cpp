@@ -333,9 +333,15 @@ TEST(EditDisplay, LongLinesMeasureFromBlocksLikeAWalk) {
         ASSERT_EQ(data.ColumnAtX(0, x, nearest), kestrel::CharColumnAt(t, x, tab, nearest)) << x << nearest;
     }
     EXPECT_EQ(data.LineWidth(0), kestrel::DisplayColumnOf(t, static_cast<int32_t>(t.size()), tab));
+    // Wrapped rows kept with the line equal rows measured afresh.
+    CEditData fresh;
+    fresh.SetTabWidth(tab);
+    fresh.SetText(t);
+    for (int32_t cols : {7, 80}) EXPECT_EQ(data.WrapRowStarts(0, cols), fresh.WrapRowStarts(0, cols)) << cols;
   };
   check("fresh");
   for (int edit = 0; edit < 30; ++edit) {
+    if (edit % 10 == 5) check("between edits");
     const int32_t len = data.GetLineLen(0);
     const EditPos at = data.Clamp({0, static_cast<int32_t>(next() % (len + 1))});
     if (edit % 3 == 2) ASSERT_EQ(data.DeleteText(at, data.Clamp({0, at.col + static_cast<int32_t>(next() % 40)})), 0);
