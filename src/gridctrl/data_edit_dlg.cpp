@@ -55,6 +55,8 @@ CDataEditDlg::CDataEditDlg(QWidget* parent, std::u16string_view col_name, std::u
   editor_->SetImeCaretColor(look.style & kStyleImeCaretColor);
   editor_->SetMaxLen(max_len < 0 ? 0 : max_len);
   editor_->SetText(text);
+  // The text opens at its start (loading leaves the caret at the end).
+  editor_->SetSel(EditPos{}, EditPos{});
   editor_->SetLineEndMode(line_type);
   editor_->SetWrap(wrap);
   editor_->SetReadOnly(read_only);

@@ -20,6 +20,7 @@
 #include "gridctrl/edit_data_guard.h"
 #include "gridctrl/grid_copy.h"
 #include "gridctrl/grid_ctrl_dialogs.h"
+#include "gridctrl/grid_ctrl_glyphs.h"
 #include "gridctrl/gridctrl_constants.h"
 #include "griddata/grid_data_swap_row_col.h"
 #include "platform/format.h"
@@ -228,6 +229,7 @@ void CGridCtrl::SetStyle(uint32_t style, bool redraw) {
 
 void CGridCtrl::SetGridFont(const QFont& font) {
   font_ = font;
+  glyphs_ = std::make_unique<GridGlyphCache>(font_);
   QFontMetrics fm(font_);
   Metrics().SetFont([fm](char32_t cp) { return fm.horizontalAdvance(QString::fromUcs4(&cp, 1)); }, fm.height(),
                     fm.height() + fm.leading(), fm.averageCharWidth());

@@ -23,6 +23,7 @@ class QTimer;
 class QMenu;
 
 namespace kestrel {
+class GridGlyphCache;
 class Regex;
 class SettingsStore;
 }
@@ -187,6 +188,7 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   kestrel::GridLayout layout_;
   kestrel::CellPadding padding_;
   QFont font_;
+  std::unique_ptr<kestrel::GridGlyphCache> glyphs_;  // of font_
   std::u16string null_text_;
   int32_t min_col_chars_ = 10;
   int32_t calc_type_ = 0;

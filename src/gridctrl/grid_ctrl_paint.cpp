@@ -4,6 +4,7 @@
 #include <QPainterPath>
 
 #include "gridctrl/grid_ctrl.h"
+#include "gridctrl/grid_ctrl_glyphs.h"
 #include "gridctrl/grid_highlight.h"
 #include "gridctrl/gridctrl_constants.h"
 #include "platform/utf16.h"
@@ -28,16 +29,14 @@ struct CGridCtrl::Painter {
   const GridCtrlMetrics& m;
   uint32_t style;
   int ascent;
+  GridGlyphCache* glyphs;  // null: draw with QPainter::drawText
 
-  // Draws `text` from x on the baseline, code point by code point when the
-  // metrics add spacing (so positions agree with the measured widths).
+  // Draws `text` from x on the baseline, code point by code point at the
+  // metrics' advances (so positions agree with the measured widths).
   int DrawRun(int x, int baseline, std::u16string_view text) {
     if (text.empty()) return x;
-    const int w = m.TextWidth(text);
-    if (m.CharSpacing() == 0) {
-      p.drawText(QPoint(x, baseline), qs(text));
-      return x + w;
-    }
+    if (glyphs) return glyphs->Draw(p, x, baseline, text, m);
+    // Underlined or struck-out fonts: Qt draws the decoration per piece.
     for (std::size_t i = 0; i < text.size();) {
       std::size_t len = 1;
       char32_t cp = code_point_at(text, i, &len);
@@ -63,11 +62,11 @@ struct CGridCtrl::Painter {
     p.fillRect(r.adjusted(0, 0, -1, -1), colorref(HeaderBackground(m, highlighted)));
     const CellPadding& pad = ctrl.layout_.Padding();
     QRect area = r.adjusted(pad.left, pad.top, -pad.right - 1, -pad.bottom - 1);
-    p.save();
+    if (area.width() <= 0 || area.height() <= 0) return;
     p.setClipRect(area);
     p.setPen(colorref(text_color));
     DrawRun(area.x(), area.y() + ascent, FirstLine(text));
-    p.restore();
+    p.setClipping(false);
   }
 
   void ColHeaders(const VisibleRange& v) {
@@ -133,29 +132,32 @@ struct CGridCtrl::Painter {
     const CellPadding& pad = ctrl.layout_.Padding();
     QRect area = cell.adjusted(pad.left, pad.top, -pad.right - 1, -pad.bottom - 1);
     if (area.width() <= 0 || area.height() <= 0) return;
-    p.save();
+    // Glyphs, marks and highlights stay inside the padded area.
     p.setClipRect(area);
     const int baseline = area.y() + ascent;
     if (!ctrl.null_text_.empty() && data.IsNull(row, col)) {
       p.setPen(colorref(m.GetColor(kColorMark)));
       DrawRun(area.x(), baseline, ctrl.null_text_);
-      p.restore();
+      p.setClipping(false);
       return;
     }
     std::u16string_view text = data.GetDispData(row, col);
-    p.setPen(colorref(CellTextColor(data, m, style, row, col)));
-    if (data.GetColDataType(row, col) == grid::kTypeNumber) {
-      std::u16string_view line = FirstLine(text);
-      const int w = std::min(m.TextWidth(line), area.width());
-      DrawRun(area.x() + area.width() - w, baseline, line);
-      p.restore();
+    if (text.empty()) {
+      p.setClipping(false);
       return;
     }
+    p.setPen(colorref(CellTextColor(data, m, style, row, col)));
     bool broken = false;
     std::u16string_view line = FirstLine(text, &broken);
     // Only the part that can show is drawn (a cell may hold megabytes).
     line = line.substr(0, std::min(line.size(), m.FitUnits(line, area.width() + 64) + 2));
     line = line.substr(0, safe_cut(line, line.size()));
+    if (data.GetColDataType(row, col) == grid::kTypeNumber) {
+      const int w = std::min(m.TextWidth(line), area.width());
+      DrawRun(area.x() + area.width() - w, baseline, line);
+      p.setClipping(false);
+      return;
+    }
     int x = area.x();
     const bool highlight = ctrl.search_ && m.GetColor(kColorSearch) != m.GetColor(kColorBg);
     if (highlight) {
@@ -171,18 +173,30 @@ struct CGridCtrl::Painter {
     } else {
       x = DrawRun(x, baseline, line);
     }
-    Marks(area, line, broken, x);
-    p.restore();
+    if (style & (kStyleShowSpace | kStyleShow2ByteSpace | kStyleShowTab | kStyleShowLineFeed))
+      Marks(area, line, broken, x);
+    p.setClipping(false);
   }
 
   void Cells(const VisibleRange& v) {
-    // Grid lines show through the right and bottom pixel of every cell.
-    for (int32_t r = v.first_row; r < v.first_row + v.row_count; ++r) {
-      for (int32_t c = v.first_col; c < v.first_col + v.col_count; ++c) {
-        GridRect g = ctrl.layout_.CellRect(data, r, c);
-        if (g.w == 0) continue;
-        QRect cell = qrect(g);
-        p.fillRect(cell, colorref(m.GetColor(kColorLine)));
+    if (v.row_count <= 0 || v.col_count <= 0) return;
+    // The lines: one fill under all the cells, whose right and bottom pixel
+    // is left unfilled so that it shows through.
+    QRect all;
+    for (int32_t c = v.first_col; c < v.first_col + v.col_count; ++c) {
+      GridRect g = ctrl.layout_.CellRect(data, v.first_row, c);
+      if (g.w > 0) all |= qrect(g);
+    }
+    const GridRect last = ctrl.layout_.RowHeaderRect(v.first_row + v.row_count - 1);
+    all.setBottom(last.y + last.h - 1);
+    if (all.isEmpty()) return;
+    p.fillRect(all, colorref(m.GetColor(kColorLine)));
+    for (int32_t c = v.first_col; c < v.first_col + v.col_count; ++c) {
+      const GridRect top = ctrl.layout_.CellRect(data, v.first_row, c);
+      if (top.w == 0) continue;
+      for (int32_t r = v.first_row; r < v.first_row + v.row_count; ++r) {
+        const GridRect rr = ctrl.layout_.RowHeaderRect(r);
+        const QRect cell(top.x, rr.y, top.w, rr.h);
         p.fillRect(cell.adjusted(0, 0, -1, -1), colorref(CellBackground(data, m, style, r, c)));
         CellText(cell, r, c);
       }
@@ -204,7 +218,8 @@ void CGridCtrl::Render(QPainter& p) {
   GridCtrlMetrics& m = Metrics();
   p.setFont(font_);
   p.fillRect(client, colorref(m.GetColor(kColorBg)));
-  Painter painter{*this, p, *data_, m, style_, QFontMetrics(font_).ascent()};
+  const bool decorated = font_.underline() || font_.strikeOut() || font_.overline();
+  Painter painter{*this, p, *data_, m, style_, QFontMetrics(font_).ascent(), decorated ? nullptr : glyphs_.get()};
   const VisibleRange v = layout_.Visible(*data_);
   painter.Corner();
   painter.ColHeaders(v);

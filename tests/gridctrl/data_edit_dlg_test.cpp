@@ -76,13 +76,13 @@ TEST_F(DataEditFixture, OkStoresTypedTextJoinedWithTheChosenLineBreak) {
     EXPECT_EQ(dlg.Editor()->font().pixelSize(), grid->GridFont().pixelSize());
     EXPECT_TRUE(dlg.Editor()->GetEditStyle() & kStyleShowSpace);
     EXPECT_FALSE(dlg.Editor()->IsReadOnly());
-    TypeInto(dlg, QStringLiteral("!漢"));
+    TypeInto(dlg, QStringLiteral("!漢"));  // the caret starts at the text's start
     dlg.LineTypeBox()->setCurrentIndex(1);  // LF, at once in the buffer
-    EXPECT_EQ(dlg.Text(), u"two\nlines!漢");
+    EXPECT_EQ(dlg.Text(), u"!漢two\nlines");
     dlg.WrapBox()->setChecked(false);
     dlg.accept();
   });
-  EXPECT_EQ(data->GetData(0, 0), u"two\nlines!漢");
+  EXPECT_EQ(data->GetData(0, 0), u"!漢two\nlines");
   EXPECT_TRUE(data->IsUpdateCell(0, 0));
   EXPECT_EQ(settings.get_int(kDataEditSection, kLineTypeKey, 0), 2);
   EXPECT_EQ(settings.get_int(kShowDataDlgSection, kLineModeRightKey, 9), 0);

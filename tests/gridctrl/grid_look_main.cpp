@@ -1,7 +1,12 @@
 // Shows a split grid over Japanese text for a look by eye (not a test):
 //   xvfb-run -s "-screen 0 1024x700x24" ./gridctrl_look [seconds]
+// or writes it and the data dialog as pictures instead:
+//   QT_QPA_PLATFORM=offscreen ./gridctrl_look --png DIR
 #include <QApplication>
 #include <QTimer>
+#include <cstring>
+
+#include "gridctrl/data_edit_dlg.h"
 
 #include "gridctrl/grid_ctrl.h"
 #include "gridctrl/gridctrl_constants.h"
@@ -54,6 +59,21 @@ int main(int argc, char** argv) {
   split.SplitCols(560);
   split.Pane(1, 0)->SetScrollRow(20);
   split.Pane(0, 1)->SetScrollCol(3);
+  if (argc > 2 && std::strcmp(argv[1], "--png") == 0) {
+    const QString dir = QString::fromLocal8Bit(argv[2]);
+    QApplication::processEvents();
+    bool ok = split.grab().save(dir + QStringLiteral("/grid.png"));
+    DataEditLook look;
+    look.font = f;
+    look.mark = 0x969600;
+    look.style = kStyleShowLineFeed | kStyleShow2ByteSpace | kStyleShowSpace;
+    CDataEditDlg dlg(nullptr, u"JOB", u"VARCHAR2(40)", u"営業\r\n(兼務)　東京都千代田区 1-1\r\n𠮷野家 ABC", look, false, -1,
+                     nullptr);
+    dlg.show();
+    QApplication::processEvents();
+    ok = dlg.grab().save(dir + QStringLiteral("/data_edit.png")) && ok;
+    return ok ? 0 : 1;
+  }
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
   QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
   return app.exec();
