@@ -1,5 +1,6 @@
 // What the editor paints, the mouse, links, search and the host calls.
 #include <QImage>
+#include <cstdlib>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -292,6 +293,45 @@ TEST_F(EditCtrlView, HostCallsAndBadInput) {
   Render(*ctrl_);
   Key(ctrl_.get(), Qt::Key_End);
   Render(*ctrl_);
+}
+
+// An Alt+drag box over a tab and full-width characters: every row is
+// selected under the same display columns (a character partly under the
+// box counts), painted so and copied so.
+TEST_F(EditCtrlView, BoxSelectionGoesByDisplayColumns) {
+  ctrl_->SetTabWidth(4);
+  ctrl_->SetText(u"abcdefgh\n\tXYZ\nあいうえ");
+  Click(ctrl_.get(), ctrl_->PosToPixel({0, 2}) + QPoint(1, 2), Qt::AltModifier);
+  Move(ctrl_.get(), ctrl_->PosToPixel({2, 3}) + QPoint(1, 2));
+  Click(ctrl_.get(), ctrl_->PosToPixel({2, 3}) + QPoint(1, 2), Qt::AltModifier, QEvent::MouseButtonRelease);
+  ASSERT_TRUE(ctrl_->GetEditData()->IsBoxSelect());
+  const QImage img = Render(*ctrl_);
+  if (const char* dir = std::getenv("KESTREL_TEST_SHOTS")) img.save(QString::fromUtf8(dir) + "/edit_ctrl_box.png");
+  const uint32_t sel = ctrl_->GetColor(kEditColorSelBack);
+  const uint32_t back = ctrl_->GetColor(kEditColorBack);
+  auto mix = [&](int shift) { return static_cast<int>((((sel >> shift) & 0xFF) + 2 * ((back >> shift) & 0xFF)) / 3); };
+  const QColor wash(mix(0), mix(8), mix(16));
+  const int cw = ctrl_->CharWidth();
+  const int left = ctrl_->PosToPixel({0, 0}).x();
+  struct Row {
+    int32_t line;
+    int from_col, to_col;  // display columns painted as selected
+  } rows[] = {{0, 2, 6}, {1, 0, 6}, {2, 2, 6}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    const int y = ctrl_->PosToPixel({r.line, 0}).y() + 1;  // above the glyphs
+    int first = -1, last = -1;
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixelColor(x, y) == wash) {
+        if (first < 0) first = x;
+        last = x;
+      }
+    EXPECT_EQ(first, left + r.from_col * cw);
+    EXPECT_EQ(last, left + r.to_col * cw - 1);
+  }
+  ctrl_->Copy();
+  EXPECT_EQ(ui_.clipboard, u"cdef\r\n\tXY\r\nいう");
+  EXPECT_TRUE(ui_.clipboard_box);
 }
 
 TEST_F(EditCtrlView, ChangedLookAndSelectionPaint) {
