@@ -122,6 +122,27 @@ TEST(EditSearch, ReplaceAllInsideABoxSelection) {
   EXPECT_EQ(Text(d), "ab\n c\nd");
 }
 
+// The box's columns are display columns: behind a tab on one row, the same
+// screen columns on the next; the box widens when a row grows.
+TEST(EditSearch, ABoxSearchesTheScreenColumns) {
+  REQUIRE_ENGINE();
+  CEditData d;
+  d.SetTabWidth(4);
+  d.SetText(u"\tab\nxxab\nxxxxab");
+  d.SetSelection({0, 1}, {2, 6}, true);  // display columns 4-6 of each row
+  auto re = Compile(u"a");
+  EXPECT_EQ(d.ReplaceAll(*re, u"<A>", true, true), 2);
+  EXPECT_EQ(Text(d), "\t<A>b\nxxab\nxxxx<A>b");
+  EXPECT_TRUE(d.IsBoxSelect());
+  EXPECT_EQ(d.BoxX(d.GetSelAnchor()), 4);
+  EXPECT_EQ(d.BoxX(d.GetCaret()), 8);
+  EditPos s, e;
+  d.SetSelection({0, 1}, {2, 6}, true);
+  ASSERT_EQ(d.SearchInSelection(*Compile(u"\\=^x"), {0, 0}, &s, &e), 0);  // no row's box starts with x
+  ASSERT_EQ(d.SearchInSelection(*Compile(u"\\=^<"), {0, 0}, &s, &e), 1);
+  EXPECT_EQ(s, (EditPos{0, 1}));
+}
+
 TEST(EditSearch, ReplaceOneAndMaximumLength) {
   REQUIRE_ENGINE();
   CEditData d;
