@@ -1,105 +1,95 @@
 // Joins the document and its view to the application: the view fills the
-// main window, the document answers the shell command, the close check and
-// the change of connection, and the File, Edit and Data commands are
-// registered on the main window.
+// main window, the document loads through the Oracle grid data and the
+// table dialog, saves on a worker, answers the shell command, the close
+// check and the change of connection, and the File, Edit, Data and Tools
+// commands of the document are registered on the main window.
+#include <QMenuBar>
 #include <QPointer>
+#include <QStatusBar>
 #include <memory>
 
 #include "app/app_ids.h"
 #include "app/area_hooks.h"
+#include "app/document_commands.h"
+#include "app/document_workers.h"
 #include "app/main_frame.h"
+#include "app/session_control.h"
+#include "app/sql_tokenizer.h"
+#include "app/table_list_dlg.h"
 #include "app/tern_app.h"
 #include "app/tern_doc.h"
 #include "app/tern_view.h"
 #include "app/view_hints.h"
-#include "griddata/cell_text_source.h"
-#include "griddata/text_pool_grid_data.h"
+#include "griddata/ora_grid_data.h"
 #include "gridctrl/grid_ctrl.h"
-#include "platform/format.h"
+#include "gridctrl/gridctrl_constants.h"
+#include "oci/oci_codes.h"
+#include "oci/oci_cursor.h"
+#include "oci/oci_session.h"
 #include "sqltext/edit_ctrl_cell_editor.h"
+#include "sqltext/sql_str_token.h"
 
 namespace kestrel {
 namespace {
 
-// The document and view of the running program.
-struct DocumentArea {
-  std::unique_ptr<CTernDoc> doc;
-  QPointer<CTernView> view;  // owned by the main window
-  CMainFrame* frame = nullptr;
-};
+constexpr char16_t kVirtualColumnsSql[] =
+    u"select column_name from all_tab_cols c where c.owner = :X0 and c.table_name = :X1 and c.virtual_column = "
+    u"'YES' ";
+constexpr double kVirtualColumnsSince = 11.0;
 
-// Edit and Data commands the grid control runs itself.
-constexpr uint32_t kGridCommands[] = {
-    cmd::kUndo, cmd::kRedo, cmd::kCut, cmd::kCopy, cmd::kPaste, cmd::kSelectAll,
-    cmd::kCopyTab, cmd::kCopyTabWithNames, cmd::kCopyCsv, cmd::kCopyCsvWithNames, cmd::kCopyFixed,
-    cmd::kCopyFixedWithNames, cmd::kPasteToCell, cmd::kNextChangedCell, cmd::kPrevChangedCell,
-    cmd::kCellEdit, cmd::kDataEdit, cmd::kInsertLineFeed, cmd::kToLower, cmd::kToUpper,
-    cmd::kInputSequence, cmd::kInputCurrentTime, cmd::kToZenkaku, cmd::kToZenkakuKana,
-    cmd::kToZenkakuAlnum, cmd::kToHankaku, cmd::kToHankakuKana, cmd::kToHankakuAlnum,
-    cmd::kInsertRow, cmd::kInsertRows, cmd::kDeleteRows, cmd::kDeleteNullRowsInserted,
-    cmd::kDeleteNullRowsAll, cmd::kAdjustColWidthDataAndName, cmd::kAdjustColWidthData,
-    cmd::kEqualColWidth};
-
-// An empty editable grid, shown until the Oracle grid data is loaded.
-std::unique_ptr<CEditableGridData> EmptyGridData() {
-  return std::make_unique<TextPoolGridData>(std::make_unique<TextPool>(0));
+std::vector<std::u16string> VirtualColumns(const std::u16string& owner, const std::u16string& table) {
+  std::vector<std::u16string> names;
+  OciSession* s = current_session();
+  if (s == nullptr || oci_get_server_version(s) < kVirtualColumnsSince) return names;
+  OciDataset ds;
+  if (oci_cre_sel_cursor(s, &ds, kVirtualColumnsSql, 100, nullptr, u"SS", {owner, table}) != kOciOk) return names;
+  for (int32_t r = 0; r < ds.row_count; ++r) names.emplace_back(ds.text_view(r, 0));
+  return names;
 }
 
-void UpdateCounter(DocumentArea& area) {
-  if (area.frame == nullptr || area.view == nullptr) return;
-  CEditableGridData& data = area.doc->GetEditableData();
-  area.frame->set_edit_counter_text(format(u" Insert:%d, Update:%d, Delete:%d ",
-                                           {data.GetInsertedRowCnt(), data.GetUpdatedRowCnt(),
-                                            data.GetDeletedRowCnt()}));
-  area.frame->update_title(area.doc->GetTitle());
-}
-
-void UpdateDataLockPane(DocumentArea& area, const AppSettings& settings) {
-  if (area.frame == nullptr) return;
-  bool locked = area.doc->HasTable() && settings.DATA_LOCK == 1;
-  area.frame->set_pane_text(pane::kDataLock, locked ? std::u16string_view(u"Data Lock") : std::u16string_view());
-}
-
-void RegisterCommands(CTernApp& app, DocumentArea& area) {
-  CMainFrame& frame = *area.frame;
-  CTernDoc& doc = *area.doc;
-  frame.set_command(cmd::kClear, {[&doc] { doc.OnClear(); }, [&doc] { return doc.CanClear(); }, {}});
-  frame.set_command(cmd::kSwapRowCol, {[&doc] { doc.ToggleSwap(); }, [&doc] { return doc.CanSwap(); },
-                                       [&doc] { return doc.GetSwap() == 1; }});
-  for (uint32_t id : kGridCommands) {
-    frame.set_command(id, {[&area, id] {
-                             if (!area.view) return;
-                             area.view->ActivePane()->RunCommand(static_cast<int>(id));
-                             UpdateCounter(area);
-                           },
-                           [&area, id] { return area.view && area.view->ActivePane()->CanRunCommand(static_cast<int>(id)); },
-                           {}});
-  }
-  // Calculation type: GRID_CALC_TYPE = id - 35240, the current one checked.
-  for (uint32_t id = cmd::kCalcSum; id <= cmd::kCalcNone; ++id) {
-    auto type = static_cast<int32_t>(id - cmd::kCalcSum);
-    frame.set_command(id, {[&app, type] {
-                             app.settings().GRID_CALC_TYPE = type;
-                             app.update_all_views(hint::kCalcTypeChanged);
-                           },
-                           {},
-                           [&app, type] { return app.settings().GRID_CALC_TYPE == type; }});
-  }
+bool RunTableDialog(CTernApp& app, TableSelection& io) {
+  CTableListDlg::Env env;
+  env.session = current_session();
+  env.tokenizer = &shared_sql_tokenizer();
+  env.grid_font = app.grid_font();
+  env.store = &app.settings_store().store();
+  env.run_query = RunQueryOnWorker;
+  CTableListDlg dlg(std::move(env), io, app.main_frame());
+  return dlg.Run();
 }
 
 }  // namespace
 
 void install_document_hooks(CTernApp& app) {
   auto area = std::make_shared<DocumentArea>();
+  area->app = &app;
   StartupHooks& hooks = app.hooks();
 
+  auto ora = std::make_unique<CEditableOraGridData>();
+  area->ora = ora.get();
   DocumentServices services;
   services.update_views = [&app](int32_t hint, int64_t arg) {
     app.update_all_views(hint, reinterpret_cast<const void*>(static_cast<intptr_t>(arg)));
   };
+  services.run_table_selection = [&app](TableSelection& io) { return RunTableDialog(app, io); };
+  CEditableOraGridData* grid = area->ora;
+  services.load = [&app, grid](std::unique_ptr<CEditableGridData>&, OciDataset* result, const std::u16string& owner,
+                               const std::u16string& table, int32_t data_lock) {
+    const AppSettings& st = app.settings();
+    grid->SetBeepOnLongText(st.USE_MESSAGE_BEEP == 1);
+    grid->SetMoveCellAtInsert(st.NO_MOVE_CELL_AT_INSERT_ROWS == 0);
+    grid->SetMoveCellAtDelete(st.NO_MOVE_CELL_AT_DELETE_ROWS == 0);
+    return grid->SetData(result ? current_session() : nullptr, result, owner, table, data_lock,
+                         st.USE_USER_UPDATABLE_COLUMNS == 1);
+  };
+  services.virtual_columns = VirtualColumns;
+  services.save = [grid](CEditableGridData&, std::u16string* msg, int32_t* row, int32_t* col) {
+    return RunSaveOnWorker(*grid, current_session(), msg, row, col);
+  };
   services.data_lock = [&app] { return app.settings().DATA_LOCK; };
   services.set_data_lock = [&app](int32_t v) { app.settings().DATA_LOCK = v; };
-  area->doc = std::make_unique<CTernDoc>(std::move(services), EmptyGridData());
+  services.current_user = [&app] { return app.connection().user; };
+  area->doc = std::make_unique<CTernDoc>(std::move(services), std::move(ora));
 
   hooks.create_view = [area, &app](CMainFrame& frame) {
     InstallEditCtrlInGrid();
@@ -108,7 +98,8 @@ void install_document_hooks(CTernApp& app) {
     area->view->SetFitOnLoad(app.settings().ADJUST_COL_WIDTH == 1,
                              app.settings().ADJUST_COL_WIDTH_NO_USE_COLNAME != 1);
     frame.setCentralWidget(area->view);
-    RegisterCommands(app, *area);
+    WireView(*area);
+    RegisterDocumentCommands(*area);
   };
   hooks.new_document = [area] {
     area->doc->Clear();
@@ -132,9 +123,8 @@ void install_document_hooks(CTernApp& app) {
     }
     if (area->view == nullptr) return;
     area->view->OnUpdate(hint, value);
-    if (hint == hint::kLoaded) {
-      UpdateCounter(*area);
-      UpdateDataLockPane(*area, app.settings());
+    if (hint == hint::kLoaded || hint == hint::kConnectionChanged || hint == hint::kSwapChanged) {
+      UpdateDocumentPanes(*area);
     }
   };
 

@@ -1,6 +1,7 @@
 #include "app/tern_doc.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/select_builder.h"
 #include "app/view_hints.h"
@@ -48,6 +49,16 @@ CGridData* CTernDoc::GetActiveGridData() {
 bool CTernDoc::IsReadOnlyColumn(int32_t col) const {
   return col >= 0 && static_cast<std::size_t>(col) < read_only_cols_.size() &&
          read_only_cols_[static_cast<std::size_t>(col)];
+}
+
+void CTernDoc::DataToActiveCell(int32_t* row, int32_t* col) const {
+  // The filter view keeps the rows of the editable data in their order; its
+  // own numbering arrives with the filter.
+  if (swap_ == 1) std::swap(*row, *col);
+}
+
+void CTernDoc::ActiveToDataCell(int32_t* row, int32_t* col) const {
+  if (swap_ == 1) std::swap(*row, *col);
 }
 
 void CTernDoc::SetQuery(std::unique_ptr<OciDataset> result, std::u16string owner, std::u16string table,

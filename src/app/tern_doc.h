@@ -85,6 +85,10 @@ class CTernDoc {
   // Whether column `col` was made read-only by its column-list entry
   // ("/*READONLY*/" or a virtual column), apart from the load's flags.
   bool IsReadOnlyColumn(int32_t col) const;
+  // Cells between the editable grid data and the active grid data (the
+  // swapped view exchanges row and column); -1 stays -1.
+  void DataToActiveCell(int32_t* row, int32_t* col) const;
+  void ActiveToDataCell(int32_t* row, int32_t* col) const;
   void SetOwnerName(std::u16string owner) { owner_ = std::move(owner); }
 
   // ---- operations ----
