@@ -1,10 +1,14 @@
 #include "griddata/ora_grid_save.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "griddata/ora_grid_data.h"
+#include "griddata/ora_grid_lob_write.h"
+#include "griddata/ora_grid_preview.h"
 #include "oci/oci_codes.h"
 #include "oci/oci_session.h"
 #include "platform/background_operation.h"
@@ -159,6 +163,22 @@ std::u16string KeyClause(const std::vector<std::u16string>& keys, int first_bind
   return out;
 }
 
+constexpr uint16_t kTypeObject = 108;
+constexpr uint32_t kLongColumnBytes = 1001;
+constexpr char16_t kNoSuchColumn[] = u"項目が存在しません(項目名:%s)\n";
+
+bool IsLobOrObject(uint16_t type) {
+  return type == kTypeClob || type == kTypeBlob || type == kTypeBfile || type == kTypeObject;
+}
+
+// The Oracle text without its "[row:%d,col:%d]" position prefix.
+std::u16string_view WithoutPosition(std::u16string_view text) {
+  if (!text.empty() && text[0] == u'[') {
+    if (auto close = text.find(u']'); close != std::u16string_view::npos) text.remove_prefix(close + 1);
+  }
+  return text;
+}
+
 class Saver {
  public:
   Saver(CEditableOraGridData* g, OciSession* s, CellPoint* err, OciMsgBuf msg, CancelFlag* cancel,
@@ -208,6 +228,48 @@ class Saver {
     return kOciOk;
   }
 
+  // The table as it is now: a dropped table fails here (13), a column the
+  // save would write or search by that is gone fails with 15 at its cell.
+  int CheckDefinition() {
+    OciCursor def;
+    int rc = oci_get_table_def2(s_, &def, table_, true, msg_);
+    if (rc != kOciOk) return rc;
+    auto known = [&](std::u16string_view name) {
+      for (const auto& d : def.cols)
+        if (d.wname == name) return true;
+      return false;
+    };
+    for (const auto& key : g_->GetKeyColNames()) {
+      if (!known(key)) {
+        msg_.set(format(kNoSuchColumn, {key}));
+        return kOciNoSuchColumn;
+      }
+    }
+    for (int32_t c = 0; c < g_->GetColCnt(); ++c) {
+      for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+        const bool used = (g_->IsUpdateRow(r) && g_->IsUpdateCell(r, c)) ||
+                          (g_->IsInsertRow(r) && !g_->GetData(r, c).empty());
+        if (!used) continue;
+        if (!known(g_->GetColName(c))) {
+          *err_ = CellPoint{c, r};
+          msg_.set(format(kNoSuchColumn, {g_->GetColName(c)}));
+          return kOciNoSuchColumn;
+        }
+        break;
+      }
+    }
+    return kOciOk;
+  }
+
+  bool ByRowid() const { return g_->GetHiddenColCnt() == 1; }
+
+  // How the LOB statements find a loaded row: its ROWID, or its fetched key.
+  int Locator(int32_t row, RowLocator* at) {
+    at->keys = g_->GetKeyColNames();
+    at->values.clear();
+    return KeyValues(row, u"insert/update lob error\n%s", &at->values);
+  }
+
   int Deletes() {
     ArrayDml dml(s_, u"delete from " + table_ + u" \n" + KeyClause(g_->GetKeyColNames(), 0),
                  static_cast<int32_t>(key_cols_.size()), u"delete", kSaveRowsPerArray, cancel_);
@@ -232,8 +294,15 @@ class Saver {
                           std::find(keys.begin(), keys.end(), g_->GetColName(col)) != keys.end();
       (is_key ? key_last : order).push_back(col);
     }
-    order.insert(order.end(), key_last.begin(), key_last.end());
+    if (order.empty() && !key_last.empty()) {
+      for (int32_t r = 0; r < g_->GetRowCnt(); ++r)
+        if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
+    }
     for (int32_t col : order) {
+      if (IsLobOrObject(g_->GetDataset()->cols[static_cast<std::size_t>(col)].data_type)) {
+        if (int rc = LobColumn(col, col == order.front()); rc != kOciOk) return rc;
+        continue;
+      }
       ArrayDml dml(s_,
                    format(u"update %s \nset \"%s\" = :X0 \n", {table_, g_->GetColName(col)}) +
                        KeyClause(g_->GetKeyColNames(), 1),
@@ -257,12 +326,160 @@ class Saver {
         return rc;
       }
     }
+    if (int rc = KeyColumns(key_last); rc != kOciOk) return rc;
     for (int32_t r = 0; r < g_->GetRowCnt(); ++r)
       if (g_->IsUpdateRow(r)) ++counts.updated;
     return kOciOk;
   }
 
+  // LOB, BFILE and object cells one at a time, a cancel check after each.
+  int LobColumn(int32_t col, bool steps) {
+    for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+      if (steps) {
+        if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
+      }
+      if (!g_->IsUpdateRow(r) || !g_->IsUpdateCell(r, col)) continue;
+      RowLocator at;
+      if (int rc = Locator(r, &at); rc != kOciOk) return rc;
+      if (int rc = oci_write_lob_cell(g_, s_, r, col, at, false, err_, msg_, cancel_); rc != kOciOk) return rc;
+      if (int rc = progress.check(msg_); rc != kOciOk) return rc;
+    }
+    return kOciOk;
+  }
+
+  // Changed key columns of an index-organised table, last: all of a row's
+  // in one UPDATE found by the fetched key, so no statement of the row ever
+  // searches by a key it has already changed.
+  int KeyColumns(const std::vector<int32_t>& key_cols) {
+    if (key_cols.empty()) return kOciOk;
+    std::map<std::vector<int32_t>, std::unique_ptr<ArrayDml>> statements;
+    for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+      if (!g_->IsUpdateRow(r)) continue;
+      std::vector<int32_t> changed;
+      for (int32_t c : key_cols)
+        if (g_->IsUpdateCell(r, c)) changed.push_back(c);
+      if (changed.empty()) continue;
+      auto& dml = statements[changed];
+      if (!dml) {
+        std::u16string set;
+        for (std::size_t i = 0; i < changed.size(); ++i)
+          set += format(u"%s\"%s\" = :X%d", {i == 0 ? u"" : u", ", g_->GetColName(changed[i]), static_cast<int>(i)});
+        dml = std::make_unique<ArrayDml>(
+            s_, format(u"update %s \nset %s \n", {table_, set}) +
+                    KeyClause(g_->GetKeyColNames(), static_cast<int>(changed.size())),
+            static_cast<int32_t>(changed.size() + key_cols_.size()), u"update", kSaveRowsPerArray, cancel_);
+        dml->require_every_row();
+      }
+      std::vector<std::u16string> slot;
+      for (int32_t c : changed) {
+        slot.emplace_back(g_->GetData(r, c));
+        if (int rc = CheckValue(r, c, c, slot.back(), u"update error\n%s"); rc != kOciOk) return rc;
+      }
+      if (int rc = KeyValues(r, u"update error\n%s", &slot); rc != kOciOk) return rc;
+      if (int rc = dml->add(r, slot, err_, msg_); rc != kOciOk) {
+        if (err_->row >= 0) err_->col = changed.front();
+        return rc;
+      }
+    }
+    for (auto& [changed, dml] : statements) {
+      if (int rc = dml->flush(err_, msg_); rc != kOciOk) {
+        if (err_->row >= 0) err_->col = changed.front();
+        return rc;
+      }
+    }
+    return kOciOk;
+  }
+
+  // Row by row when a LOB or object column needs its cell written after
+  // the row exists, or when long columns cannot share an array on an old
+  // server through the newer interface.
+  bool InsertRowByRow() const {
+    int long_cols = 0;
+    for (int32_t c = 0; c < g_->GetColCnt(); ++c) {
+      const OciColumnDesc& d = g_->GetDataset()->cols[static_cast<std::size_t>(c)];
+      if (IsLobOrObject(d.data_type)) return true;
+      if (d.width >= kLongColumnBytes) ++long_cols;
+    }
+    return !s_->lda_mode && oci_get_server_version(s_) < 10.0 && long_cols >= 2;
+  }
+
+  int InsertRow(int32_t r) {
+    std::u16string names, values;
+    std::vector<std::u16string> bound;
+    std::vector<int32_t> bound_cols, lob_cols;
+    for (int32_t c = 0; c < g_->GetColCnt(); ++c) {
+      const OciColumnDesc& d = g_->GetDataset()->cols[static_cast<std::size_t>(c)];
+      // BLOB and BFILE columns are never marked insertable, yet an inserted
+      // row's upload needs its empty_blob().
+      const bool lob = IsLobOrObject(d.data_type);
+      if (!(g_->GetColFlags(c) & kColInsertable) && d.data_type != kTypeBlob && d.data_type != kTypeBfile) continue;
+      if (!names.empty()) {
+        names += u", ";
+        values += u", ";
+      }
+      names += Quoted(d.wname);
+      const std::u16string_view text = g_->GetData(r, c);
+      if (lob) {
+        values += d.data_type == kTypeClob ? u"empty_clob()" : d.data_type == kTypeBlob ? u"empty_blob()" : u"NULL";
+        if (!text.empty()) lob_cols.push_back(c);
+        continue;
+      }
+      if (int rc = CheckValue(r, c, c, text, u"insert error \n%s"); rc != kOciOk) return rc;
+      if (d.width >= kLongColumnBytes && wide_to_client(text).size() >= kLongColumnBytes) {
+        values += ora_quoted_literal(text);
+        continue;
+      }
+      values += format(u":X%d", {static_cast<int>(bound.size())});
+      bound.emplace_back(text);
+      bound_cols.push_back(c);
+    }
+    if (names.empty()) return kOciOk;
+    ++counts.inserted;
+    OciCursor c;
+    char16_t oracle[2048] = {};
+    OciBindArgs args;
+    for (const auto& v : bound) args.emplace_back(v);
+    int rc = oci_cre_cursor(s_, &c, format(u"insert into %s (%s) \nvalues (%s) \nreturning rowid into :rid",
+                                           {table_, names, values}),
+                            OciMsgBuf(oracle));
+    if (rc == kOciOk) rc = oci_bind_cursor(s_, &c, std::u16string(bound.size(), u'S'), args, OciMsgBuf(oracle));
+    if (rc == kOciOk) rc = oci_bind_rowid_out(s_, &c, OciMsgBuf(oracle));
+    if (rc == kOciOk) rc = oci_exec_non_block_cursor(s_, &c, cancel_, OciMsgBuf(oracle), 1);
+    if (rc != kOciOk) {
+      *err_ = CellPoint{-1, r};
+      msg_.set(rc == kOciCancelled ? std::u16string(oracle)
+                                   : format(u"insert error \n%s", {WithoutPosition(oracle)}));
+      return rc;
+    }
+    RowLocator at;
+    at.keys = g_->GetKeyColNames();
+    if (ByRowid()) {
+      at.values.emplace_back(client_to_wide(oci_rowid_out(&c)));
+    } else {
+      // An index-organised row is found by the key it was given.
+      for (const auto& key : at.keys) {
+        int32_t col = -1;
+        for (int32_t k = 0; k < g_->GetColCnt(); ++k)
+          if (g_->GetColName(k) == key) col = k;
+        at.values.emplace_back(col >= 0 ? std::u16string(g_->GetData(r, col)) : std::u16string());
+      }
+    }
+    oci_del_cursor(s_, &c);
+    for (int32_t col : lob_cols) {
+      if (int rc2 = oci_write_lob_cell(g_, s_, r, col, at, true, err_, msg_, cancel_); rc2 != kOciOk) return rc2;
+    }
+    return kOciOk;
+  }
+
   int Inserts() {
+    if (InsertRowByRow()) {
+      for (int32_t r = 0; r < g_->GetRowCnt(); ++r) {
+        if (int rc = progress.step(r, msg_); rc != kOciOk) return rc;
+        if (!g_->IsInsertRow(r) || g_->IsDeleteRow(r)) continue;
+        if (int rc = InsertRow(r); rc != kOciOk) return rc;
+      }
+      return kOciOk;
+    }
     std::vector<int32_t> cols;
     std::u16string names, binds;
     for (int32_t c = 0; c < g_->GetColCnt(); ++c) {
@@ -321,8 +538,11 @@ int oci_save_grid_data(CEditableOraGridData* grid, OciSession* s, CellPoint* err
   Saver saver(grid, s, err, msg, cancel, progress);
   saver.progress.phase(u"データ保存開始");
   saver.progress.range(grid->GetRowCnt());
-  saver.progress.phase(u"deleteを実行中");
-  rc = saver.Deletes();
+  rc = saver.CheckDefinition();
+  if (rc == kOciOk) {
+    saver.progress.phase(u"deleteを実行中");
+    rc = saver.Deletes();
+  }
   if (rc == kOciOk) {
     saver.progress.phase(u"updateを実行中");
     rc = saver.Updates();
