@@ -135,6 +135,26 @@ TEST_F(OraGridSaveTest, DeletesUpdatesAndInsertsAreCommitted) {
   EXPECT_EQ(rows[10], "500:𠮷野:");
 }
 
+TEST_F(OraGridSaveTest, TheOldInterfaceSavesTheSameEdits) {
+  char16_t m[512] = {};
+  if (oci_set_lda_mode(session_, true, OciMsgBuf(m)) != kOciOk)
+    GTEST_SKIP() << "the client has no old interface: " << utf16_to_utf8(m);
+  ASSERT_GE(grid_.DeleteRows(10, 129), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 1, u"it's"), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 2, u"7"), 0);
+  ASSERT_GE(grid_.InsertRows(1, 1), 0);
+  ASSERT_EQ(grid_.UpdateData(2, 0, u"500"), 0);
+  ASSERT_EQ(grid_.UpdateData(2, 1, u"𠮷野"), 0);
+  CellPoint err;
+  ASSERT_EQ(oci_save_grid_data(&grid_, session_, &err, OciMsgBuf(msg_)), kOciOk) << message();
+  EXPECT_EQ(std::u16string(msg_), u"編集結果を保存しました。\n    delete: 120\n    insert 1\n    update 1");
+  std::vector<std::string> rows = committed();
+  ASSERT_EQ(rows.size(), 11u);
+  EXPECT_EQ(rows[0], "1:it's:7");
+  EXPECT_EQ(rows[10], "500:𠮷野:");
+  oci_set_lda_mode(session_, false, OciMsgBuf(m));
+}
+
 TEST_F(OraGridSaveTest, UniqueViolationRollsBackAndNamesTheRow) {
   ASSERT_EQ(grid_.UpdateData(0, 1, u"changed"), 0);
   ASSERT_GE(grid_.InsertRows(129, 3), 0);
