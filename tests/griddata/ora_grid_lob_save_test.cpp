@@ -208,6 +208,24 @@ TEST_F(OraGridLobSaveTest, ATableOrColumnDroppedAfterLoadingStopsTheSave) {
   EXPECT_TRUE(grid_.IsUpdateCell(0, 2));
 }
 
+TEST_F(OraGridLobSaveTest, LongColumnsOnAnOldServerInsertRowByRowWithLongTextsAsLiterals) {
+  exec(u"create table w (id number(5) primary key, a varchar2(2000), b varchar2(2000))");
+  load(u"select w.*, rowid from w order by id", u"W");
+  session_->server_version = 9.2;  // the rule applies below 10.0
+  std::u16string long_text(1200, u'x');
+  long_text += u"it's";
+  ASSERT_EQ(grid_.InsertRows(-1, 1), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 0, u"1"), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 1, long_text), 0);  // a quoted literal
+  ASSERT_EQ(grid_.UpdateData(0, 2, u"short"), 0);   // a bind
+  ASSERT_EQ(save(), kOciOk) << message();
+  session_->server_version = -1.0;
+  load(u"select w.*, rowid from w order by id", u"W");
+  ASSERT_EQ(grid_.GetRowCnt(), 1);
+  EXPECT_EQ(grid_.GetData(0, 1), long_text);
+  EXPECT_EQ(grid_.GetData(0, 2), u"short");
+}
+
 TEST(OraGridObjectExpression, StatementBreakingTextsAreRefused) {
   struct Case {
     std::u16string_view text;
