@@ -72,6 +72,7 @@ int32_t CEditableOraGridData::SetData(OciSession* session, OciDataset* ds, std::
   cache_ok_ = false;
   cache_text_.clear();
   cache_text_.shrink_to_fit();
+  last_error_.clear();
   key_names_.clear();
   hidden_cnt_ = 1;
   has_rowid_ = false;
@@ -188,6 +189,7 @@ bool CEditableOraGridData::ReadClob(int32_t row, int32_t col) const {
   cache_ok_ = rc == kOciOk;
   if (!cache_ok_) {
     cache_text_.clear();
+    last_error_ = msg;
     ui().message_box(msg, u"Error", mb::ICONERROR);
   }
   return cache_ok_;

@@ -82,7 +82,9 @@ class CEditableOraGridData : public CEditableGridData {
   int32_t GetColDataType(int32_t row, int32_t col) const override;              // 11
   bool IsColNullable(int32_t col) const override;                               // 12
   int32_t GetMaxDataLen(int32_t row, int32_t col) const override;               // 14
-  std::u16string GetLastErrorMsg() const override { return {}; }                // 51
+  // The Oracle message of the last failed whole-CLOB read, kept so that a
+  // caller refusing the cell again can show it.
+  std::u16string GetLastErrorMsg() const override { return last_error_; }       // 51
   std::u16string GetColTypeName(int32_t col) const override;                    // 53
   int32_t GetHiddenColCnt() const override { return hidden_cnt_; }              // 62
 
@@ -128,4 +130,5 @@ class CEditableOraGridData : public CEditableGridData {
   mutable int32_t cache_col_ = -1;
   mutable bool cache_ok_ = false;
   mutable std::u16string cache_text_;
+  mutable std::u16string last_error_;
 };

@@ -201,6 +201,9 @@ TEST_F(OraGridLoadTest, FailedClobReadIsNotHandedOutAsTheWholeText) {
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, u"ORA-22922: nonexistent LOB value");
   EXPECT_EQ(grid_.GetEditData(0, 0), u"1");
+  // Asked again, the cell is still refused and the reason stays readable.
+  EXPECT_FALSE(grid_.IsEditDataComplete(0, 1));
+  EXPECT_EQ(grid_.GetLastErrorMsg(), u"ORA-22922: nonexistent LOB value");
 }
 
 TEST_F(OraGridLoadTest, UpdatableColumnsNarrowTheFlags) {
