@@ -2,6 +2,7 @@
 // their text, highlight and marks, grid lines and the current-cell frame.
 #include <QPainter>
 #include <QPainterPath>
+#include <vector>
 
 #include "gridctrl/grid_ctrl.h"
 #include "gridctrl/grid_ctrl_glyphs.h"
@@ -30,13 +31,20 @@ struct CGridCtrl::Painter {
   uint32_t style;
   int ascent;
   GridGlyphCache* glyphs;  // null: draw with QPainter::drawText
+  bool spill = false;      // cell texts may run past their right edge (Cells paints over it)
+  int spill_end = 0;       // the right end of the last cell text drawn
 
   // Draws `text` from x on the baseline, code point by code point at the
   // metrics' advances (so positions agree with the measured widths).
-  int DrawRun(int x, int baseline, std::u16string_view text) {
+  int DrawRun(int x, int baseline, std::u16string_view text, const QRect& area) {
     if (text.empty()) return x;
-    if (glyphs) return glyphs->Draw(p, x, baseline, text, m);
+    if (glyphs) {
+      x = glyphs->Draw(p, x, baseline, text, m, area, spill);
+      spill_end = std::max(spill_end, x);
+      return x;
+    }
     // Underlined or struck-out fonts: Qt draws the decoration per piece.
+    p.setClipRect(area);
     for (std::size_t i = 0; i < text.size();) {
       std::size_t len = 1;
       char32_t cp = code_point_at(text, i, &len);
@@ -44,6 +52,7 @@ struct CGridCtrl::Painter {
       x += m.Advance(cp);
       i += len;
     }
+    p.setClipping(false);
     return x;
   }
 
@@ -63,10 +72,8 @@ struct CGridCtrl::Painter {
     const CellPadding& pad = ctrl.layout_.Padding();
     QRect area = r.adjusted(pad.left, pad.top, -pad.right - 1, -pad.bottom - 1);
     if (area.width() <= 0 || area.height() <= 0) return;
-    p.setClipRect(area);
     p.setPen(colorref(text_color));
-    DrawRun(area.x(), area.y() + ascent, FirstLine(text));
-    p.setClipping(false);
+    DrawRun(area.x(), area.y() + ascent, FirstLine(text), area);
   }
 
   void ColHeaders(const VisibleRange& v) {
@@ -85,12 +92,14 @@ struct CGridCtrl::Painter {
   void RowHeaders(const VisibleRange& v) {
     if (ctrl.layout_.RowHeaderWidth() <= 0) return;
     const bool hl = style & kStyleHighlightCurHeader;
+    if (glyphs) glyphs->BeginDefer();
     for (int32_t r = v.first_row; r < v.first_row + v.row_count; ++r) {
       GridRect rr = ctrl.layout_.RowHeaderRect(r);
       if (rr.h == 0) continue;
       HeaderCell(qrect(rr), data.GetRowHeader(r), hl && r == data.GetCurRow(),
                  data.GetColHeaderTextColor(-1) & 0xFFFFFF);
     }
+    if (glyphs) glyphs->DrawDeferred(p);
   }
 
   void Marks(const QRect& area, std::u16string_view line, bool broken, int text_end) {
@@ -102,6 +111,7 @@ struct CGridCtrl::Painter {
       std::size_t len = 1;
       char32_t cp = code_point_at(line, i, &len);
       const int adv = m.Advance(cp);
+      if (x + adv > area.right() + 1) break;  // a mark is drawn whole or not at all
       if ((cp == U' ' && (style & kStyleShowSpace)) || (cp == 0x3000 && (style & kStyleShow2ByteSpace))) {
         // A small open box at the foot of the line.
         p.drawLine(x + 1, foot - 2, x + 1, foot);
@@ -120,7 +130,8 @@ struct CGridCtrl::Painter {
       const int xw = m.Advance(U'x');
       const int ax = text_end + xw;
       if (ax + xw / 2 <= area.right() + 1) {
-        const int top = area.y() + 2 + lh / 8, bottom = area.y() + lh - 2 - lh / 8;
+        const int top = area.y() + 2 + lh / 8;
+        const int bottom = std::min(area.y() + lh - 2 - lh / 8, area.bottom());
         p.drawLine(ax, top, ax, bottom);
         p.drawLine(ax, bottom, ax - xw / 2, bottom - lh / 4);
         p.drawLine(ax, bottom, ax + xw / 2, bottom - lh / 4);
@@ -132,20 +143,16 @@ struct CGridCtrl::Painter {
     const CellPadding& pad = ctrl.layout_.Padding();
     QRect area = cell.adjusted(pad.left, pad.top, -pad.right - 1, -pad.bottom - 1);
     if (area.width() <= 0 || area.height() <= 0) return;
-    // Glyphs, marks and highlights stay inside the padded area.
-    p.setClipRect(area);
+    // Glyphs, marks and highlights stay inside the padded area (the glyph
+    // cache clips only a text that would cross it).
     const int baseline = area.y() + ascent;
     if (!ctrl.null_text_.empty() && data.IsNull(row, col)) {
       p.setPen(colorref(m.GetColor(kColorMark)));
-      DrawRun(area.x(), baseline, ctrl.null_text_);
-      p.setClipping(false);
+      DrawRun(area.x(), baseline, ctrl.null_text_, area);
       return;
     }
     std::u16string_view text = data.GetDispData(row, col);
-    if (text.empty()) {
-      p.setClipping(false);
-      return;
-    }
+    if (text.empty()) return;
     p.setPen(colorref(CellTextColor(data, m, style, row, col)));
     bool broken = false;
     std::u16string_view line = FirstLine(text, &broken);
@@ -154,8 +161,7 @@ struct CGridCtrl::Painter {
     line = line.substr(0, safe_cut(line, line.size()));
     if (data.GetColDataType(row, col) == grid::kTypeNumber) {
       const int w = std::min(m.TextWidth(line), area.width());
-      DrawRun(area.x() + area.width() - w, baseline, line);
-      p.setClipping(false);
+      DrawRun(area.x() + area.width() - w, baseline, line, area);
       return;
     }
     int x = area.x();
@@ -163,19 +169,18 @@ struct CGridCtrl::Painter {
     if (highlight) {
       std::size_t at = 0;
       for (auto [s, e] : HighlightSpans(*ctrl.search_, line)) {
-        x = DrawRun(x, baseline, line.substr(at, s - at));
+        x = DrawRun(x, baseline, line.substr(at, s - at), area);
         const int w = m.TextWidth(line.substr(s, e - s));
-        p.fillRect(QRect(x, area.y(), w, m.LineHeight()), colorref(m.GetColor(kColorSearch)));
-        x = DrawRun(x, baseline, line.substr(s, e - s));
+        p.fillRect(QRect(x, area.y(), w, m.LineHeight()).intersected(area), colorref(m.GetColor(kColorSearch)));
+        x = DrawRun(x, baseline, line.substr(s, e - s), area);
         at = e;
       }
-      x = DrawRun(x, baseline, line.substr(at));
+      x = DrawRun(x, baseline, line.substr(at), area);
     } else {
-      x = DrawRun(x, baseline, line);
+      x = DrawRun(x, baseline, line, area);
     }
     if (style & (kStyleShowSpace | kStyleShow2ByteSpace | kStyleShowTab | kStyleShowLineFeed))
       Marks(area, line, broken, x);
-    p.setClipping(false);
   }
 
   void Cells(const VisibleRange& v) {
@@ -191,16 +196,44 @@ struct CGridCtrl::Painter {
     all.setBottom(last.y + last.h - 1);
     if (all.isEmpty()) return;
     p.fillRect(all, colorref(m.GetColor(kColorLine)));
+    // Column by column: backgrounds, then the texts together; a text wider
+    // than its cell is not clipped (a clip costs more than all the text) but
+    // its spill past the padding is painted over: here in its own cell, in
+    // the next column by that column's backgrounds, after the last column by
+    // the empty area's fill.
+    const CellPadding& pad = ctrl.layout_.Padding();
+    spill = glyphs != nullptr;
+    std::vector<int> ends(static_cast<std::size_t>(v.row_count));
     for (int32_t c = v.first_col; c < v.first_col + v.col_count; ++c) {
       const GridRect top = ctrl.layout_.CellRect(data, v.first_row, c);
       if (top.w == 0) continue;
+      if (glyphs) glyphs->BeginDefer();
       for (int32_t r = v.first_row; r < v.first_row + v.row_count; ++r) {
         const GridRect rr = ctrl.layout_.RowHeaderRect(r);
         const QRect cell(top.x, rr.y, top.w, rr.h);
         p.fillRect(cell.adjusted(0, 0, -1, -1), colorref(CellBackground(data, m, style, r, c)));
+        spill_end = 0;
         CellText(cell, r, c);
+        ends[static_cast<std::size_t>(r - v.first_row)] = spill_end;
+      }
+      if (!glyphs) continue;
+      glyphs->DrawDeferred(p);
+      const int area_end = top.x + top.w - 1 - pad.right;  // first pixel past the text area
+      for (int32_t r = v.first_row; r < v.first_row + v.row_count; ++r) {
+        if (ends[static_cast<std::size_t>(r - v.first_row)] <= area_end) continue;
+        const GridRect rr = ctrl.layout_.RowHeaderRect(r);
+        const int right = top.x + top.w - 1;  // the line pixel
+        if (right > area_end)
+          p.fillRect(QRect(area_end, rr.y, right - area_end, rr.h - 1),
+                     colorref(CellBackground(data, m, style, r, c)));
+        p.fillRect(QRect(right, rr.y, 1, rr.h), colorref(m.GetColor(kColorLine)));
       }
     }
+    spill = false;
+    const QRect client = ctrl.ClientRect();
+    if (all.right() < client.right())
+      p.fillRect(QRect(all.right() + 1, all.top(), client.right() - all.right(), all.height()),
+                 colorref(m.GetColor(kColorBg)));
   }
 
   void Frame() {

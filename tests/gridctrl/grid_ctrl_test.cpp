@@ -564,3 +564,26 @@ TEST_F(GridFixture, DeleteAllNullRowsAsksFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// A text wider than its column is cut at its text area: nothing of it shows
+// in its right padding, on the grid line or in the next column.
+TEST_F(GridFixture, TextWiderThanItsColumnStaysInItsCell) {
+  data->UpdateData(2, 0, u"WWWWWWWWWWWWWWWWWWWW");
+  data->SetColWidth(0, 30);
+  grid->RecalcLayout();
+  grid->SetCurCell(0, 3);
+  const QImage img = RenderGrid(*grid);
+  const QRect c0 = CellQRect(*grid, 2, 0), c1 = CellQRect(*grid, 2, 1);
+  const uint32_t bg = PixelRef(img, c0.x() + 1, c0.y() + 1);
+  EXPECT_GT(CountColour(img, QRect(c0.x(), c0.y(), c0.width() - 4, c0.height() - 1), 0x000000), 0);
+  for (int y = c0.y(); y < c0.bottom(); ++y) {
+    EXPECT_EQ(PixelRef(img, c0.right(), y), 0xC0C0C0u) << y;  // the line
+    EXPECT_EQ(PixelRef(img, c0.right() - 1, y), bg) << y;   // the right padding
+  }
+  // The next column's left part (its number is right-aligned) is clean.
+  EXPECT_EQ(CountColour(img, QRect(c1.x(), c1.y(), 12, c1.height() - 1), 0x000000), 0);
+}
+
+}  // namespace
