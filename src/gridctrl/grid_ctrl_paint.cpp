@@ -156,8 +156,9 @@ struct CGridCtrl::Painter {
     p.setPen(colorref(CellTextColor(data, m, style, row, col)));
     bool broken = false;
     std::u16string_view line = FirstLine(text, &broken);
-    // Only the part that can show is drawn (a cell may hold megabytes).
-    line = line.substr(0, std::min(line.size(), m.FitUnits(line, area.width() + 64) + 2));
+    // Only the part that can show is drawn: what fits and the one character
+    // the edge cuts (a cell may hold megabytes).
+    line = line.substr(0, std::min(line.size(), m.FitUnits(line, area.width()) + 2));
     line = line.substr(0, safe_cut(line, line.size()));
     if (data.GetColDataType(row, col) == grid::kTypeNumber) {
       const int w = std::min(m.TextWidth(line), area.width());
