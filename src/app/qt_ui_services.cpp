@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/qt_text.h"
+#include "sqltext/edit_ctrl.h"
 
 namespace kestrel {
 namespace {
@@ -114,6 +115,18 @@ bool QtUiServices::set_clipboard_text(std::u16string_view text) {
   QString q = to_qstring(text);
   on_ui_thread([&] { QGuiApplication::clipboard()->setText(q); });
   return true;
+}
+
+bool QtUiServices::clipboard_text_box(std::u16string& out, bool& box) {
+  bool ok = false;
+  on_ui_thread([&] { ok = EditClipboardGet(out, box); });
+  return ok;
+}
+
+UiServices::ClipboardResult QtUiServices::set_clipboard_text_box(std::u16string_view text, bool box) {
+  ClipboardResult result = ClipboardResult::kCannotSet;
+  on_ui_thread([&] { result = EditClipboardSet(text, box); });
+  return result;
 }
 
 void QtUiServices::set_busy_cursor(bool busy) {

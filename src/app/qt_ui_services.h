@@ -16,6 +16,10 @@ class QtUiServices final : public UiServices {
   void beep(uint32_t type) override;
   bool clipboard_text(std::u16string& out) override;
   bool set_clipboard_text(std::u16string_view text) override;
+  // The editor's box flag travels as its own mime type beside text/plain,
+  // so a box copied in one editor pastes as a box in another.
+  bool clipboard_text_box(std::u16string& out, bool& box) override;
+  ClipboardResult set_clipboard_text_box(std::u16string_view text, bool box) override;
   void set_busy_cursor(bool busy) override;
   bool open_url(std::u16string_view url) override;
 
