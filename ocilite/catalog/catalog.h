@@ -220,5 +220,9 @@ struct SessionHooks {
 // new table shows at once. Call again after attaching another schema.
 // `catalog` must outlive the connection.
 OraError install_dictionary(sqlite3* db, std::shared_ptr<Catalog> catalog, SessionHooks hooks);
+// Rebuilds only the views over the schemas now attached (after ATTACH or
+// DETACH); the functions install_dictionary registered stay, so open
+// cursors are no obstacle.
+OraError refresh_dictionary(sqlite3* db, const Catalog& catalog);
 
 }  // namespace ocilite

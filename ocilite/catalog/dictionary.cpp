@@ -357,6 +357,40 @@ OraError install_views(sqlite3* db, const std::string& cat_name, const std::vect
 
 }  // namespace
 
+namespace {
+
+// The catalogue's and the schemas' names among the attached databases.
+void attached_names(sqlite3* db, const Catalog& catalog, std::string& cat_name, std::vector<std::string>& owners) {
+  const auto cat_file = catalog.folder() / kCatalogFile;
+  Stmt s(db, "PRAGMA database_list");
+  while (s.step()) {
+    const std::string name = s.text(1), file = s.text(2);
+    std::error_code ec;
+    if (!file.empty() && std::filesystem::equivalent(file, cat_file, ec))
+      cat_name = name;
+    else if (name != "main" && name != "temp")
+      owners.push_back(name);
+  }
+}
+
+OraError views_in_one_transaction(sqlite3* db, const std::string& cat_name, const std::vector<std::string>& owners) {
+  if (!detail::exec(db, "SAVEPOINT ocilite_dictionary")) return detail::sqlite_failure(db, "install dictionary");
+  auto e = install_views(db, cat_name, owners);
+  if (e) detail::exec(db, "ROLLBACK TO ocilite_dictionary");
+  detail::exec(db, "RELEASE ocilite_dictionary");
+  return e;
+}
+
+}  // namespace
+
+OraError refresh_dictionary(sqlite3* db, const Catalog& catalog) {
+  std::string cat_name;
+  std::vector<std::string> owners;
+  attached_names(db, catalog, cat_name, owners);
+  if (cat_name.empty()) return ora_internal("refresh_dictionary: the catalogue is not attached");
+  return views_in_one_transaction(db, cat_name, owners);
+}
+
 OraError install_dictionary(sqlite3* db, std::shared_ptr<Catalog> catalog, SessionHooks hooks) {
   if (!db || !catalog) return ora_internal("install_dictionary: no connection or catalogue");
   // Find the catalogue and the schemas among the attached databases.

@@ -241,6 +241,7 @@ OraError Session::open(std::shared_ptr<Catalog> catalog, std::string_view user, 
   hooks.current_user = [raw] { return raw->user_; };
   hooks.nls_parameter = [raw](std::string_view name) { return raw->nls_.get(name); };
   if (OraError e = install_dictionary(s->db_, s->catalog_, hooks)) return e;
+  s->lru_ = s->attached_schemas();
   if (OraError e = register_sql_functions(s->db_, raw)) return e;
   {
     std::lock_guard lock(live_mutex());
@@ -270,6 +271,118 @@ bool Session::schema_exists(std::string_view owner) const {
   return found;
 }
 
+namespace {
+constexpr size_t kMaxSchemas = 9;  // SQLite's 10 attached databases less the catalogue
+}  // namespace
+
+std::vector<std::string> Session::attached_schemas() const {
+  std::vector<std::string> out;
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db_, "SELECT name FROM pragma_database_list", -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      std::string n = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+      if (n != "main" && n != "temp" && n != kCatalogSchema) out.push_back(n);
+    }
+  }
+  sqlite3_finalize(st);
+  return out;
+}
+
+void Session::touch(const std::string& schema) {
+  lru_.erase(std::remove(lru_.begin(), lru_.end(), schema), lru_.end());
+  lru_.push_back(schema);
+}
+
+void Session::drop_lock_triggers() {
+  std::vector<std::string> names;
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_temp_master WHERE type = 'trigger' AND name LIKE 'ocilite\\_lock\\_%' ESCAPE '\\'",
+                         -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  }
+  sqlite3_finalize(st);
+  for (const auto& n : names) exec(("DROP TRIGGER IF EXISTS temp.\"" + n + "\"").c_str());
+  lock_triggers_.clear();
+}
+
+void Session::begin_statement() {
+  statement_schemas_.clear();
+  statement_reads_dictionary_ = false;
+}
+
+OraError Session::use_schema(std::string_view owner) {
+  auto note = [&](const std::string& name) {
+    if (std::find(statement_schemas_.begin(), statement_schemas_.end(), name) == statement_schemas_.end())
+      statement_schemas_.push_back(name);
+    touch(name);
+  };
+  for (const auto& a : lru_) {
+    if (a.size() == owner.size() && upper(a) == upper(owner)) {
+      note(std::string(a));
+      return {};
+    }
+  }
+  std::vector<std::string> attached = attached_schemas();
+  for (const auto& a : attached) {
+    if (upper(a) == upper(owner)) {
+      note(a);
+      return {};
+    }
+  }
+  auto u = catalog_->find_user(owner);
+  if (!u) return {};  // no such schema: the statement reports what is missing
+  if (attached.size() >= kMaxSchemas) {
+    if (in_txn_)
+      return OraError{3001, "ORA-03001: unimplemented feature: a transaction using more than " +
+                                std::to_string(kMaxSchemas) + " schemas (commit first)"};
+    bool freed = false;
+    for (const std::string& victim : std::vector<std::string>(lru_)) {
+      if (victim == user_ || victim == schema_ ||
+          std::find(statement_schemas_.begin(), statement_schemas_.end(), victim) != statement_schemas_.end())
+        continue;
+      // TEMP triggers on a detached schema's tables would break the
+      // connection's schema: the row-lock triggers go first (they are made
+      // again when needed).
+      drop_lock_triggers();
+      std::string sql = "DETACH DATABASE \"" + victim + "\"";
+      if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) continue;  // a cursor reads it
+      lru_.erase(std::remove(lru_.begin(), lru_.end(), victim), lru_.end());
+      for (auto it = tables_.begin(); it != tables_.end();)
+        it = it->first.rfind(upper(victim) + ".", 0) == 0 ? tables_.erase(it) : std::next(it);
+      lock_triggers_.clear();
+      freed = true;
+      break;
+    }
+    if (!freed)
+      return OraError{3001, "ORA-03001: unimplemented feature: more than " + std::to_string(kMaxSchemas) +
+                                " schemas in use at once"};
+  }
+  std::string sql = "ATTACH DATABASE ?1 AS \"" + u->name + "\"";
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr);
+  sqlite3_bind_text(st, 1, u->schema_file.c_str(), -1, SQLITE_TRANSIENT);
+  int rc = sqlite3_step(st);
+  sqlite3_finalize(st);
+  if (rc != SQLITE_DONE) return ora_error(1157, {"'" + u->schema_file.string() + "': " + sqlite3_errmsg(db_)});
+  std::string wal = "PRAGMA \"" + u->name + "\".journal_mode = WAL";
+  sqlite3_exec(db_, wal.c_str(), nullptr, nullptr, nullptr);
+  note(u->name);
+  if (!in_txn_) {
+    if (OraError e = refresh_dictionary(db_, *catalog_)) return e;
+  }
+  return {};
+}
+
+OraError Session::use_schemas(const std::vector<std::string>& schemas, const std::vector<std::string>& bound_names) {
+  statement_schemas_ = schemas;
+  for (const auto& o : schemas)
+    if (OraError e = use_schema(o)) return e;
+  for (const auto& n : bound_names)
+    if (!n.empty() && n.size() <= 128 && catalog_->find_user(n))
+      if (OraError e = use_schema(n)) return e;
+  return {};
+}
+
 bool Session::temp_object_exists(std::string_view name) {
   sqlite3_stmt* st = nullptr;
   bool found = false;
@@ -279,6 +392,7 @@ bool Session::temp_object_exists(std::string_view name) {
     found = sqlite3_step(st) == SQLITE_ROW;
   }
   sqlite3_finalize(st);
+  if (found) statement_reads_dictionary_ = true;
   return found;
 }
 
@@ -296,8 +410,15 @@ unsigned Session::object_id(std::string_view owner, std::string_view name) const
 
 const TableInfo* Session::table(std::string_view owner, std::string_view name) {
   std::string k = key(owner, name);
-  if (auto it = tables_.find(k); it != tables_.end()) return it->second.get();
-  if (!schema_exists(owner)) return nullptr;
+  if (auto it = tables_.find(k); it != tables_.end()) {
+    touch(it->second->owner);
+    if (std::find(statement_schemas_.begin(), statement_schemas_.end(), it->second->owner) == statement_schemas_.end())
+      statement_schemas_.push_back(it->second->owner);
+    return it->second.get();
+  }
+  if (!schema_exists(owner)) {
+    if (use_schema(owner) || !schema_exists(owner)) return nullptr;
+  }
   auto info = std::make_unique<TableInfo>();
   std::string sql = "SELECT type, name, sql FROM \"" + std::string(owner) +
                     "\".sqlite_master WHERE type IN ('table','view') AND upper(name) = upper(?1)";
@@ -346,6 +467,7 @@ const TableInfo* Session::table(std::string_view owner, std::string_view name) {
   }
   sqlite3_finalize(st);
   info->object_id = object_id(info->owner, info->name);
+  use_schema(info->owner);  // noted as used by the statement
   const TableInfo* result = info.get();
   tables_[k] = std::move(info);
   return result;
@@ -354,7 +476,9 @@ const TableInfo* Session::table(std::string_view owner, std::string_view name) {
 void Session::schema_changed() {
   tables_.clear();
   lock_triggers_.clear();
-  catalog_->attach_all(db_, user_);
+  if (attached_schemas().size() < kMaxSchemas) catalog_->attach_all(db_, user_);
+  for (const auto& a : attached_schemas())
+    if (std::find(lru_.begin(), lru_.end(), a) == lru_.end()) lru_.push_back(a);
 }
 
 OraError Session::exec(const char* sql) {
@@ -471,7 +595,12 @@ void Session::forget_transaction() {
 }
 
 OraError Session::commit() {
-  row_locks_->release_all();
+  // Rows are given back only once the changes are visible to the session
+  // that waits for them.
+  struct Release {
+    RowLocks& locks;
+    ~Release() { locks.release_all(); }
+  } release{*row_locks_};
   if (!in_txn_) return {};
   int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
@@ -488,10 +617,11 @@ OraError Session::commit() {
 }
 
 OraError Session::rollback() {
+  if (in_txn_) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    forget_transaction();
+  }
   row_locks_->release_all();
-  if (!in_txn_) return {};
-  sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  forget_transaction();
   return {};
 }
 

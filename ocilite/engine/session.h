@@ -72,6 +72,20 @@ class Session {
   // The table or view `owner.name`; nullptr when there is none.
   const TableInfo* table(std::string_view owner, std::string_view name);
   bool schema_exists(std::string_view owner) const;
+  // SQLite attaches at most 10 databases to a connection: the catalogue and
+  // 9 schemas. A schema a statement names is attached when it is needed,
+  // outside a transaction detaching the least recently used one that the
+  // statement does not use (never the login user's). The dictionary views
+  // are rebuilt over the schemas then attached.
+  OraError use_schema(std::string_view owner);
+  // The schemas (and whether the dictionary) the statement being rewritten
+  // uses: begin_statement() starts a new list.
+  void begin_statement();
+  const std::vector<std::string>& statement_schemas() const { return statement_schemas_; }
+  bool statement_reads_dictionary() const { return statement_reads_dictionary_; }
+  // Before a prepared statement runs again: its schemas attached, and for a
+  // dictionary query the schemas its text binds name (owner = :X0).
+  OraError use_schemas(const std::vector<std::string>& schemas, const std::vector<std::string>& bound_names);
   bool temp_object_exists(std::string_view name);  // dictionary views, dual
   void schema_changed();  // after DDL: forget cached tables, re-attach new schemas
   unsigned object_id(std::string_view owner, std::string_view name) const;
@@ -142,6 +156,12 @@ class Session {
   std::map<std::string, std::unique_ptr<TableInfo>> tables_;
   std::map<std::string, long long> currvals_;
   std::vector<DateFormat> formats_;
+  std::vector<std::string> lru_;  // attached schemas, least recently used first
+  std::vector<std::string> statement_schemas_;
+  bool statement_reads_dictionary_ = false;
+  std::vector<std::string> attached_schemas() const;
+  void touch(const std::string& schema);
+  void drop_lock_triggers();
 };
 
 // True while `s` is an open session (LOB locators outlive their session).

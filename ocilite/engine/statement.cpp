@@ -71,7 +71,10 @@ bool Statement::is_query() const {
 
 OraError Statement::prepare(int& error_offset) {
   if (prepared_) return {};
+  s_.begin_statement();
   rw_ = rewrite_sql(s_, sql_);
+  schemas_ = s_.statement_schemas();
+  reads_dictionary_ = s_.statement_reads_dictionary();
   if (rw_.error) {
     error_offset = rw_.error_offset;
     OraError e = rw_.error;
@@ -324,6 +327,16 @@ OraError Statement::execute(const std::vector<Value>& binds, bool describe_only,
   rows_affected = 0;
   close_cursor();
   if (OraError e = prepare(error_offset)) return e;
+  {
+    // Schemas may have been detached since (more than 9 in use): attach
+    // what this statement reads, and for a dictionary query the schemas
+    // its binds name.
+    std::vector<std::string> named;
+    if (reads_dictionary_)
+      for (const auto& v : binds)
+        if (v.kind == Value::Kind::text) named.push_back(v.s);
+    if (OraError e = s_.use_schemas(schemas_, named)) return e;
+  }
   switch (rw_.action) {
     case Action::commit: return s_.commit();
     case Action::rollback: return s_.rollback();

@@ -100,6 +100,8 @@ class Statement {
   bool pending_row_ = false, cursor_done_ = true;
   std::vector<ColumnDesc> columns_;
   std::vector<Value> cursor_binds_;  // what the open cursor is bound to
+  std::vector<std::string> schemas_;  // the schemas the statement reads or writes
+  bool reads_dictionary_ = false;
   int64_t last_rowid_ = 0;
   std::string last_rowid_text_;
 };
