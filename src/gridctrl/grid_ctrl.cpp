@@ -17,7 +17,6 @@
 
 #include "gridctrl/cell_editor_widget.h"
 #include "gridctrl/data_edit_dlg.h"
-#include "gridctrl/edit_data_guard.h"
 #include "gridctrl/grid_copy.h"
 #include "gridctrl/grid_ctrl_dialogs.h"
 #include "gridctrl/grid_ctrl_glyphs.h"
@@ -392,7 +391,7 @@ bool CGridCtrl::StartEdit(std::u16string_view first_text, bool select_all) {
   }
   if (!data_->IsEditable() || !data_->IsValidCurCell()) return false;
   const int32_t row = data_->GetCurRow(), col = data_->GetCurCol();
-  if (!data_->IsColEditable(row, col) || !IsEditDataComplete(*data_, row, col)) return false;
+  if (!data_->IsColEditable(row, col) || !data_->IsEditDataComplete(row, col)) return false;
   EnsureVisible(row, col);
   const int32_t r = (style_ & kStyleSwapRowCol) ? col : row;
   const bool fresh = !data_->IsUpdateCell(row, col) && !data_->IsInsertRow(r) && !data_->IsDeleteRow(r);
@@ -568,7 +567,7 @@ void CGridCtrl::EditCellData() {
   if (!data_->IsValidCurCell()) return;
   if (IsEditing() && !EndEdit()) return;
   const int32_t row = data_->GetCurRow(), col = data_->GetCurCol();
-  if (!IsEditDataComplete(*data_, row, col)) return;
+  if (!data_->IsEditDataComplete(row, col)) return;
   // Only a cell the data would accept is editable here; others are shown.
   const bool editable = data_->IsEditable() && data_->IsColEditable(row, col);
   // Name and type of the data column: with rows and columns swapped it is

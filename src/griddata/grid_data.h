@@ -152,6 +152,12 @@ class CGridData {
   virtual void SwapRow(int32_t row1, int32_t row2);                        // 60
   virtual void FreeFilter();                                               // 61
 
+  // False when what GetEditData returns is only part of the cell (a large
+  // text that could not be read whole): editors and bulk changes refuse
+  // such a cell, since writing the part back would cut the stored value.
+  // Views forward it in their own coordinates.
+  virtual bool IsEditDataComplete(int32_t /*row*/, int32_t /*col*/) const { return true; }
+
   // ---- current cell and selection ----
   int32_t GetCurRow() const { return cur_row_; }
   int32_t GetCurCol() const { return cur_col_; }

@@ -52,6 +52,10 @@ std::u16string_view CGridData_SwapRowCol::GetDispData(int32_t row, int32_t col) 
 std::u16string_view CGridData_SwapRowCol::GetEditData(int32_t row, int32_t col) const {
   return data_ ? data_->GetEditData(col, row) : std::u16string_view();
 }
+
+bool CGridData_SwapRowCol::IsEditDataComplete(int32_t row, int32_t col) const {
+  return data_ == nullptr || data_->IsEditDataComplete(col, row);
+}
 bool CGridData_SwapRowCol::IsNull(int32_t row, int32_t col) const {
   return data_ ? data_->IsNull(col, row) : true;
 }

@@ -25,6 +25,7 @@ class CGridData_SwapRowCol : public CGridData {
   std::u16string_view GetData(int32_t row, int32_t col) const override;
   std::u16string_view GetDispData(int32_t row, int32_t col) const override;
   std::u16string_view GetEditData(int32_t row, int32_t col) const override;
+  bool IsEditDataComplete(int32_t row, int32_t col) const override;
   bool IsNull(int32_t row, int32_t col) const override;
   std::u16string GetColName(int32_t col) const override;
   std::u16string GetDispColName(int32_t col) const override;

@@ -91,7 +91,7 @@ class CEditableOraGridData : public CEditableGridData {
   // False when the cell is a CLOB whose whole text could not be read: what
   // GetEditData returned then is only the shown prefix, and writing it back
   // would cut the CLOB. Editors and bulk changes must refuse such a cell.
-  bool IsEditDataComplete(int32_t row, int32_t col) const;
+  bool IsEditDataComplete(int32_t row, int32_t col) const override;
 
   // ---- what the save reads ----
   OciSession* GetSession() const { return session_; }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "../oci/oci_test_support.h"
+#include "griddata/grid_data_swap_row_col.h"
 #include "griddata/ora_grid_data.h"
 #include "oci/oci_codes.h"
 #include "oci/oci_cursor.h"
@@ -204,6 +205,12 @@ TEST_F(OraGridLoadTest, FailedClobReadIsNotHandedOutAsTheWholeText) {
   // Asked again, the cell is still refused and the reason stays readable.
   EXPECT_FALSE(grid_.IsEditDataComplete(0, 1));
   EXPECT_EQ(grid_.GetLastErrorMsg(), u"ORA-22922: nonexistent LOB value");
+  // The transposed view asks in its own coordinates, and a control that
+  // sees only the base class asks the same question.
+  CGridData_SwapRowCol swapped(&grid_);
+  const CGridData& seen = swapped;
+  EXPECT_FALSE(seen.IsEditDataComplete(1, 0));
+  EXPECT_TRUE(seen.IsEditDataComplete(0, 0));
 }
 
 TEST_F(OraGridLoadTest, UpdatableColumnsNarrowTheFlags) {
