@@ -158,6 +158,11 @@ OraError store(LobH& l, std::string value) {
   if (!session_alive(l.session)) return engine_error(ora::kNotConnected);
   Session& s = *l.session;
   if (OraError e = s.lock_for_write(l.owner, l.table, false)) return e;
+  // The row is claimed like any other UPDATE's: one another session holds
+  // ends the write with ORA-00054.
+  if (const TableInfo* info = s.table(l.owner, l.table)) {
+    if (OraError e = s.prepare_row_locks(*info)) return e;
+  }
   std::string sql = "UPDATE \"" + l.owner + "\".\"" + l.table + "\" SET \"" + l.column + "\" = ?1 WHERE _rowid_ = ?2";
   sqlite3_stmt* st = nullptr;
   int rc = sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &st, nullptr);

@@ -257,6 +257,32 @@ TEST_F(OciLobRoundTrip, DownloadUploadRoundTripIsByteIdentical) {
     EXPECT_EQ(e.path().filename().string().find(".part"), std::string::npos) << e.path();
 }
 
+TEST_F(OciLobRoundTrip, UploadIntoARowAnotherSessionHoldsIsRefused) {
+  put_blob(1, 16);
+  OciSession* other = nullptr;
+  ASSERT_EQ(oci_login2(&other, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal, OciMsgBuf(msg_),
+                       nullptr),
+            kOciOk)
+      << message();
+  OciDataset held;
+  ASSERT_EQ(oci_cre_sel_cursor(other, &held, u"select b from lobs where id = 1 for update nowait", 1,
+                               OciMsgBuf(msg_)),
+            kOciOk)
+      << message();
+  const std::filesystem::path src = tmp_.write("new.bin", std::string(32, 'z'));
+  OciDataset ds;
+  ASSERT_EQ(oci_cre_sel_cursor(s_, &ds, u"select b from lobs where id = 1", 1, OciMsgBuf(msg_)), kOciOk);
+  OciLobHeader h = header(ds, 0, 0);
+  EXPECT_NE(oci_hlob_upload(s_, &h, utf8_to_utf16(src.string()), OciMsgBuf(msg_)), kOciOk);
+  EXPECT_NE(message().find("ORA-00054"), std::string::npos) << message();
+  // Once the other session lets go, the same upload goes through.
+  ASSERT_EQ(oci_ora_rollback(other, OciMsgBuf(msg_)), kOciOk);
+  oci_ora_logout(&other);
+  ASSERT_EQ(oci_cre_sel_cursor(s_, &ds, u"select b from lobs where id = 1 for update", 1, OciMsgBuf(msg_)), kOciOk);
+  h = header(ds, 0, 0);
+  EXPECT_EQ(oci_hlob_upload(s_, &h, utf8_to_utf16(src.string()), OciMsgBuf(msg_)), kOciOk) << message();
+}
+
 TEST_F(OciLobRoundTrip, MissingFilesAndFolders) {
   put_blob(30, 100);
   OciDataset ds;
