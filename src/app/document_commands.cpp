@@ -215,7 +215,8 @@ void ApplySettings(CTernApp& app, CTernDoc& doc, CGridCtrl& pane) {
                         {st.DISP_COLUMN_NAME_TOOL_TIP, kStyleColNameTip},
                         {st.SHOW_NOT_NULL_COLL, kStyleShowNotNull},
                         {doc.GetSwap(), kStyleSwapRowCol}};
-  uint32_t style = pane.GetStyle();
+  // The document's grid is the one the user types into: keys edit cells.
+  uint32_t style = pane.GetStyle() | kStyleEditKeys;
   for (const Flag& f : flags) style = f.on ? (style | f.bit) : (style & ~f.bit);
   pane.SetStyle(style, false);
   pane.SetMinColChars(st.ADJUST_MIN_COL_CHARS);
@@ -255,6 +256,8 @@ void WireView(DocumentArea& a) {
   CGridCtrl* main = view.Splitter()->MainPane();
   main->current_time = [&app](std::u16string& text, std::u16string& error) { return CurrentTime(app, text, error); };
   ApplySettings(app, doc, *main);
+  // The splitter hands its style to every pane it lays out.
+  view.Splitter()->SetPaneStyle(main->GetStyle());
   main->SetGridFont(app.grid_font());
 }
 

@@ -152,12 +152,12 @@ void CTernView::OnUpdate(int32_t hint, int64_t arg) {
       RecalcCalcPane();
       break;
     case h::kSwapChanged: {
+      if (apply_settings) ForEachPane(apply_settings);
       uint32_t style = splitter_->MainPane()->GetStyle() & ~gridctrl::kStyleSwapRowCol;
       if (doc_.GetSwap() == 1) style |= gridctrl::kStyleSwapRowCol;
       splitter_->SetPaneStyle(style);
       splitter_->SetGridData(doc_.GetActiveGridData());
       RecalcCalcPane();
-      if (apply_settings) ForEachPane(apply_settings);
       break;
     }
     case h::kSplitterLayout:
@@ -191,6 +191,7 @@ void CTernView::OnUpdate(int32_t hint, int64_t arg) {
       break;
     case h::kSettingsChanged:
       if (apply_settings) ForEachPane(apply_settings);
+      splitter_->SetPaneStyle(splitter_->MainPane()->GetStyle());
       ForEachPane([](CGridCtrl& p) { p.update(); });
       break;
     case h::kFilterOpen:

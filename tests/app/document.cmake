@@ -15,4 +15,13 @@ endif()
 if(KESTREL_BUILD_GUI AND TARGET kestrel_gui)
   kestrel_test(app_document_gui tern_view_test.cpp)
   target_link_libraries(app_document_gui_tests PRIVATE kestrel_gui)
+  if(TARGET ocilite AND TARGET kestrel_ocilite)
+    find_package(Qt6 REQUIRED COMPONENTS Test)
+    kestrel_test(app_document_ui table_list_dlg_test.cpp document_view_test.cpp document_e2e_test.cpp)
+    target_link_libraries(app_document_ui_tests PRIVATE kestrel_gui Qt6::Test)
+    add_dependencies(app_document_ui_tests ocilite kestrel_ocilite)
+    target_compile_definitions(app_document_ui_tests PRIVATE
+      KESTREL_TEST_OCILITE_TOOL="$<TARGET_FILE:ocilite>"
+      KESTREL_TEST_OCILITE_LIB="$<TARGET_FILE:kestrel_ocilite>")
+  endif()
 endif()

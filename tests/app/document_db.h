@@ -33,6 +33,13 @@ class DocumentDbTest : public ::testing::Test {
       delete demo_;
       demo_ = nullptr;
     });
+    // A demo database already built may be named instead (KESTREL_TEST_DEMO_DIR).
+    if (const char* made = std::getenv("KESTREL_TEST_DEMO_DIR"); made && *made) {
+      std::error_code ec;
+      std::filesystem::copy(made, demo_->path() / "demo", std::filesystem::copy_options::recursive, ec);
+      demo_made_ = !ec;
+      return;
+    }
     const std::string tool = Env("KESTREL_TEST_OCILITE_TOOL", KESTREL_TEST_OCILITE_TOOL);
     const std::string cmd =
         shell_quote(tool) + " demo " + shell_quote((demo_->path() / "demo").string()) + " > /dev/null 2>&1";
