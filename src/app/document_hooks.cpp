@@ -10,12 +10,14 @@
 
 #include "app/app_ids.h"
 #include "app/area_hooks.h"
+#include "app/cancel_dlg.h"
 #include "app/document_commands.h"
-#include "app/document_workers.h"
 #include "app/main_frame.h"
+#include "app/save_runner.h"
 #include "app/session_control.h"
 #include "app/sql_tokenizer.h"
 #include "app/table_list_dlg.h"
+#include "app/table_query.h"
 #include "app/tern_app.h"
 #include "app/tern_doc.h"
 #include "app/tern_view.h"
@@ -53,8 +55,16 @@ bool RunTableDialog(CTernApp& app, TableSelection& io) {
   env.tokenizer = &shared_sql_tokenizer();
   env.grid_font = app.grid_font();
   env.store = &app.settings_store().store();
-  env.run_query = RunQueryOnWorker;
-  CTableListDlg dlg(std::move(env), io, app.main_frame());
+  CMainFrame* parent = app.main_frame();
+  // The select runs behind the query dialog "実行中", which shows the rows
+  // transferred and offers the cancel.
+  env.run_query = [parent](OciSession* s, const std::u16string& sql, OciDataset* out, std::u16string* msg) {
+    return run_query_operation(
+        parent,
+        [&](BackgroundOperation& op) { return RunSelectInto(s, sql, out, &op.message(), op.target(), &op.cancel_state()); },
+        msg);
+  };
+  CTableListDlg dlg(std::move(env), io, parent);
   return dlg.Run();
 }
 
@@ -83,8 +93,13 @@ void install_document_hooks(CTernApp& app) {
                          st.USE_USER_UPDATABLE_COLUMNS == 1);
   };
   services.virtual_columns = VirtualColumns;
-  services.save = [grid](CEditableGridData&, std::u16string* msg, int32_t* row, int32_t* col) {
-    return RunSaveOnWorker(*grid, current_session(), msg, row, col);
+  // The save runs behind the progress dialog with its bar and Cancel button.
+  services.save = [&app, grid](CEditableGridData&, std::u16string* msg, int32_t* row, int32_t* col) {
+    SaveRunResult r = run_save(app.main_frame(), *grid, current_session());
+    *msg = std::move(r.message);
+    *row = r.error_cell.row;
+    *col = r.error_cell.col;
+    return r.code;
   };
   services.data_lock = [&app] { return app.settings().DATA_LOCK; };
   services.set_data_lock = [&app](int32_t v) { app.settings().DATA_LOCK = v; };
