@@ -97,8 +97,7 @@ TEST_F(LobCommandsTest, DownloadIsByteIdentical) {
   EXPECT_EQ(FileBytes(text).size(), LobStateOf(grid_, 0, 2, false, false).length);
 }
 
-// Needs the save's LOB cell writes; enabled once they are in.
-TEST_F(LobCommandsTest, DISABLED_UploadNullAndBfileUpdateAreSaved) {
+TEST_F(LobCommandsTest, UploadNullAndBfileUpdateAreSaved) {
   Load();
   const std::filesystem::path file = tmp_.write("five.bin", "12345");
   std::u16string msg;
