@@ -17,6 +17,10 @@ constexpr std::u16string_view kSection = u"CONNECT_INFO";
 // Stands for "no such key": no stored text begins with U+0001.
 constexpr std::u16string_view kAbsent = u"\x01";
 
+constexpr std::u16string_view kProfileKeys[] = {u"USER",         u"TNS",           u"PASSWD",
+                                                u"CONNECT_MODE", u"USE_OCI7_API",  u"NOTES",
+                                                u"CUSTOMIZE_OPTION", u"OPT_TEXT_BG_COLOR", u"OPT_GRID_BG_COLOR"};
+
 std::u16string key(std::u16string_view name, int32_t i) { return format(u"%s-%d", {name, i}); }
 
 bool profile_present(const SettingsStore& s, int32_t i) {
@@ -97,11 +101,10 @@ bool save_profiles(SettingsStore& s, const std::vector<ConnectProfile>& profiles
     ok = s.write_int(kSection, key(u"OPT_TEXT_BG_COLOR", i), p.text_bg_color) && ok;
     ok = s.write_int(kSection, key(u"OPT_GRID_BG_COLOR", i), p.grid_bg_color) && ok;
   }
-  // A deleted profile's password must not stay on disk. The store cannot
-  // remove keys, so the leftover passwords are blanked.
+  // A deleted profile's keys, its password above all, must not stay on disk.
   for (int32_t i = static_cast<int32_t>(profiles.size()); i < old_count; ++i) {
     if (!profile_present(s, i)) break;
-    ok = s.write_string(kSection, key(u"PASSWD", i), u"") && ok;
+    for (std::u16string_view name : kProfileKeys) ok = s.remove_key(kSection, key(name, i)) && ok;
   }
   ok = s.write_int(kSection, u"COUNT", static_cast<int32_t>(profiles.size())) && ok;
   ok = s.write_int(kSection, u"ENCODE_VER", kEncodeVersionCurrent) && ok;

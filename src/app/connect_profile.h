@@ -30,6 +30,10 @@ struct ProfileList {
   int undecodable = 0;         // passwords that could not be decoded (left empty)
 };
 
+// A password with no Shift-JIS form, or too long once encoded, cannot be stored.
+inline constexpr char16_t kPasswordNotStorable[] =
+    u"このパスワードは保存できません(Shift-JISで表せない文字を含むか、長すぎます)";
+
 // "NORMAL", "SYSDBA", "SYSOPER" for 1, 2, 4; empty for anything else.
 std::u16string_view connect_mode_text(int32_t mode);
 

@@ -22,6 +22,7 @@ struct CurrentConnection {
   std::u16string label;  // shown in the title and the status bar
   std::u16string notes;  // NOTES of the matching connection profile
   int32_t db_major_version = 0;
+  std::u16string server_date;  // the server's date ("YYYY-MM-DD") when the session started
   int32_t custom_color = 0;    // 1 while a profile's colour is applied
   int32_t session_color = 0;   // 0x00BBGGRR
 };

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "app/connect_info_dlg.h"
 #include "app/login_filter_history.h"
 #include "app/qt_text.h"
 #include "app/session_control.h"
@@ -108,13 +110,15 @@ CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_stor
   list_ = new QTreeWidget(this);
   list_->setObjectName("PROFILES");
   list_->setRootIsDecorated(false);
-  list_->setHeaderLabels({QStringLiteral("USER"), QStringLiteral("PASSWD"), QStringLiteral("TNS"),
-                          QStringLiteral("MODE"), QStringLiteral("OCI7"), QStringLiteral("NOTES")});
+  list_->setHeaderLabels(profile_column_captions());
   const int widths[] = {80, 80, 80, 70, 40, 100};
   for (int c = 0; c < 6; ++c) list_->setColumnWidth(c, widths[c]);
   list_->setSortingEnabled(true);
   list_->sortByColumn(-1, Qt::AscendingOrder);
   add_profile_ = new QPushButton(to_qstring(kAddProfileCaption), this);
+  add_profile_->setAutoDefault(false);
+  edit_profiles_ = new QPushButton(to_qstring(kEditProfilesCaption), this);
+  edit_profiles_->setAutoDefault(false);
   connect(filter_, &QComboBox::editTextChanged, this, [this] { rebuild_list(); });
   filter_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(filter_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -131,10 +135,16 @@ CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_stor
     menu.exec(filter_->mapToGlobal(at));
   });
   connect(list_, &QTreeWidget::currentItemChanged, this, [this] { on_profile_selected(); });
+  user_->installEventFilter(this);
+  password_->installEventFilter(this);
   connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] {
     if (!user_->text().isEmpty() || !password_->text().isEmpty() || !tns_->currentText().isEmpty()) on_ok();
   });
   connect(add_profile_, &QPushButton::clicked, this, [this] { on_add_profile(); });
+  connect(edit_profiles_, &QPushButton::clicked, this, [this] {
+    CConnectInfoDlg dlg(profile_store_, own_store_, this);
+    if (dlg.exec() == QDialog::Accepted) reload_profiles();
+  });
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   ok_ = buttons->button(QDialogButtonBox::Ok);
@@ -146,6 +156,7 @@ CLogin::CLogin(int mode, const LoginValues& prefill, SettingsStore& profile_stor
   box->addWidget(list_, 1);
   auto* row = new QHBoxLayout;
   row->addWidget(add_profile_);
+  row->addWidget(edit_profiles_);
   row->addStretch(1);
   row->addWidget(buttons);
   box->addLayout(row);
@@ -244,14 +255,24 @@ void CLogin::rebuild_list() {
   for (std::size_t i : filter_profiles(profiles_, from_qstring(filter_->currentText()))) {
     const ConnectProfile& p = profiles_[i];
     auto* item = new QTreeWidgetItem(list_);
-    item->setText(0, to_qstring(p.user));
-    item->setText(1, p.password.empty() ? QString() : QStringLiteral("*****"));
-    item->setText(2, to_qstring(p.tns));
-    item->setText(3, to_qstring(connect_mode_text(p.connect_mode)));
-    item->setText(4, p.oci7 == 1 ? QStringLiteral("OCI7") : QString());
-    item->setText(5, to_qstring(p.notes));
+    fill_profile_row(item, p);
     item->setData(0, Qt::UserRole, static_cast<qulonglong>(i));
   }
+}
+
+bool CLogin::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && (watched == user_ || watched == password_)) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Up || key == Qt::Key_Down) && list_->topLevelItemCount() > 0) {
+      QTreeWidgetItem* cur = list_->currentItem();
+      QTreeWidgetItem* next = !cur ? list_->topLevelItem(key == Qt::Key_Down ? 0 : list_->topLevelItemCount() - 1)
+                              : key == Qt::Key_Down ? list_->itemBelow(cur)
+                                                    : list_->itemAbove(cur);
+      if (next) list_->setCurrentItem(next);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void CLogin::on_profile_selected() {

@@ -33,6 +33,7 @@ inline constexpr char16_t kLoginTitleFormat[] = u"%s Ver.%s (%s) Login";
 inline constexpr char16_t kLibraryNotInitialised[] = u"OCIライブラリが初期化されていません";
 inline constexpr char16_t kThreadCreateError[] = u"スレッド作成エラー";
 inline constexpr char16_t kAddProfileCaption[] = u"ログイン情報に追加";
+inline constexpr char16_t kEditProfilesCaption[] = u"ログイン情報の設定";
 // The filter's context menu.
 inline constexpr uint32_t kFilterAddToList = 34021;     // "リストに追加"
 inline constexpr uint32_t kFilterRemoveFromList = 34022;  // "リストから削除"
@@ -85,9 +86,14 @@ class CLogin : public QDialog {
   QComboBox* filter_combo() const { return filter_; }
   QTreeWidget* profile_list() const { return list_; }
   QPushButton* add_profile_button() const { return add_profile_; }
+  QPushButton* profiles_button() const { return edit_profiles_; }
 
   void accept() override;
   void reject() override;
+
+ protected:
+  // Up and Down in the user and password fields move through the profiles.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void on_ok();
@@ -113,6 +119,7 @@ class CLogin : public QDialog {
   QComboBox* filter_ = nullptr;
   QTreeWidget* list_ = nullptr;
   QPushButton* add_profile_ = nullptr;
+  QPushButton* edit_profiles_ = nullptr;
   std::vector<kestrel::ConnectProfile> profiles_;
   std::vector<std::u16string> history_;
   std::filesystem::path history_file_;

@@ -28,6 +28,9 @@ int run_login_flow(int mode, AppSettingsStore& store, const AppSettings& setting
 // dialog in change mode, then replaces the old session with the new one.
 void change_connection(CTernApp& app);
 
+// The profile list dialog on the store that holds the profiles (command 32788).
+void edit_connect_profiles(CTernApp& app);
+
 // Makes an opened session the current connection.
 void make_current(CurrentConnection& conn, OciSession* session, const LoginValues& v);
 

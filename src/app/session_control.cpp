@@ -169,6 +169,8 @@ bool post_login_setup(OciSession* s, AppSettings& settings, CurrentConnection& c
   oci_get_nls_database_param(s, u"NLS_RDBMS_VERSION", &version);
   oci_process().reprepare = needs_reprepare(program_code_page(), charset, version);
   conn.db_major_version = parse_leading_int(version);
+  // The server's date, which also proves the session answers queries.
+  if (oci_get_server_date(s, &conn.server_date, nullptr) != kOciOk) conn.server_date.clear();
   conn.label = connection_label(conn.user, conn.tns, conn.oci7 != 0);
   const bool matched = apply_profile_colours(conn, profiles);
 

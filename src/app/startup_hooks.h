@@ -32,8 +32,9 @@ struct StartupHooks {
   std::function<ClientLibraryResult(const std::filesystem::path& folder)> load_client_library;
   // The loaded library's version (for the UTF-8 session switch).
   const ClientVersionProvider* client_version = nullptr;
-  // PRELOAD: initialises the client environment; the program then ends.
-  std::function<void()> init_client_environment;
+  // PRELOAD: initialises the client environment; the program then ends,
+  // with a failure status when this answers false.
+  std::function<bool()> init_client_environment;
   // The start-up worker's body, run on its own thread while the login runs:
   // start the macro engine, then (only if that worked) load the keyword file.
   std::function<void()> startup_worker;

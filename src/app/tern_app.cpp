@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <system_error>
 
 #include "app/app_ids.h"
@@ -29,6 +30,25 @@ constexpr std::u16string_view kThreadError = u"スレッド作成エラー";
 constexpr std::u16string_view kMacroFileDialogTitle = u"マクロの実行";
 constexpr const char* kMacroFileFilter = "Scheme Macro Files (*.scm);;All Files (*.*)";
 
+// Message boxes as lines on standard error; the answers come from the
+// services installed before (the silent default: each box's default button).
+class StderrUiServices final : public UiServices {
+ public:
+  explicit StderrUiServices(UiServices* inner) : inner_(inner) {}
+  int message_box(std::u16string_view text, std::u16string_view title, uint32_t flags) override {
+    std::fprintf(stderr, "kestrel: %s: %s\n", utf16_to_utf8(title).c_str(), utf16_to_utf8(text).c_str());
+    return inner_->message_box(text, title, flags);
+  }
+  void beep(uint32_t) override {}
+  bool clipboard_text(std::u16string&) override { return false; }
+  bool set_clipboard_text(std::u16string_view) override { return false; }
+  void set_busy_cursor(bool) override {}
+  bool open_url(std::u16string_view) override { return false; }
+
+ private:
+  UiServices* inner_;
+};
+
 std::vector<std::u16string> arguments_after_program(int argc, char** argv) {
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.push_back(utf8_to_utf16(argv[i]));
@@ -46,6 +66,12 @@ QFont make_grid_font(const FontSettings& font) {
   if (font.WEIGHT > 0) f.setWeight(static_cast<QFont::Weight>(std::clamp(font.WEIGHT, 1, 1000)));
   f.setItalic(font.ITALIC != 0);
   return f;
+}
+
+bool display_available() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    if (const char* v = std::getenv(name); v && *v) return true;
+  return false;
 }
 
 bool font_family_installed(std::u16string_view face) {
@@ -72,12 +98,25 @@ CTernApp::CTernApp(int& argc, char** argv, std::filesystem::path program_folder)
       args_(arguments_after_program(argc, argv)),
       store_(program_folder_) {
   hide_logon_password(argc, argv);  // before Qt copies the arguments
-  if (!QCoreApplication::instance()) owned_app_ = std::make_unique<QApplication>(argc, argv);
+  // PRELOAD runs unattended, often where no display exists: it opens no
+  // window, and what it has to say goes to standard error.
+  const bool unattended = parse_command_line(args_, nullptr).preload && !display_available();
+  if (!QCoreApplication::instance()) {
+    if (unattended)
+      owned_app_ = std::make_unique<QCoreApplication>(argc, argv);
+    else
+      owned_app_ = std::make_unique<QApplication>(argc, argv);
+  }
   QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
   Q_INIT_RESOURCE(kestrel);  // the resources live in a static library
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrel/kestrel-64.png")));
-  ui_services_ = std::make_unique<QtUiServices>();
-  previous_ui_ = set_ui_services(ui_services_.get());
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) && !unattended) {
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrel/kestrel-64.png")));
+    ui_services_ = std::make_unique<QtUiServices>();
+    previous_ui_ = set_ui_services(ui_services_.get());
+  } else {
+    stderr_ui_ = std::make_unique<StderrUiServices>(&ui());
+    previous_ui_ = set_ui_services(stderr_ui_.get());
+  }
   g_app = this;
 }
 
@@ -93,7 +132,10 @@ CTernApp* CTernApp::instance() { return g_app; }
 
 int CTernApp::run() {
   int rc = 0;
-  if (init_instance()) rc = QApplication::exec();
+  if (init_instance())
+    rc = QCoreApplication::exec();
+  else if (command_line_.preload)
+    rc = preload_ok_ ? 0 : 1;
   exit_instance();
   return rc;
 }
@@ -122,7 +164,7 @@ bool CTernApp::init_instance() {
     if (!r.loaded && !r.error.empty()) ui().message_box(r.error, u"ERROR", mb::OK | mb::ICONEXCLAMATION);
   }
   if (command_line_.preload) {
-    if (library_loaded_ && hooks_.init_client_environment) hooks_.init_client_environment();
+    preload_ok_ = library_loaded_ && hooks_.init_client_environment && hooks_.init_client_environment();
     return false;
   }
   apply_unicode_environment(settings_, library_loaded_ ? hooks_.client_version : nullptr);
@@ -208,6 +250,7 @@ void CTernApp::exit_instance() {
   if (hooks_.destroy_macro_engine) hooks_.destroy_macro_engine();
   if (library_loaded_ && hooks_.free_client_environment) hooks_.free_client_environment();
   if (library_loaded_ && hooks_.unload_client_library) hooks_.unload_client_library();
+  if (command_line_.preload) return;  // nothing was changed: PRELOAD writes no settings
   if (!settings_.save_exit_keys(store_.store()))
     std::fprintf(stderr, "kestrel: settings could not be saved: %s\n",
                  utf16_to_utf8(store_.store().last_error()).c_str());

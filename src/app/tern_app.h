@@ -16,7 +16,7 @@
 #include "app/current_connection.h"
 #include "app/startup_hooks.h"
 
-class QApplication;
+class QCoreApplication;
 class CMainFrame;
 
 namespace kestrel {
@@ -36,7 +36,8 @@ class CTernApp {
 
   static CTernApp* instance();
 
-  // init_instance, the event loop, exit_instance; the process exit code.
+  // init_instance, the event loop, exit_instance; the process exit code
+  // (PRELOAD: 0 when the client environment was made, else 1).
   int run();
   // The start-up sequence; false when the program is to end without running
   // (PRELOAD, login cancelled, a failed step).
@@ -68,8 +69,9 @@ class CTernApp {
   void on_about();
   void on_macro_file();
 
-  std::unique_ptr<QApplication> owned_app_;
+  std::unique_ptr<QCoreApplication> owned_app_;
   std::unique_ptr<kestrel::QtUiServices> ui_services_;
+  std::unique_ptr<kestrel::UiServices> stderr_ui_;  // PRELOAD without a display
   kestrel::UiServices* previous_ui_ = nullptr;
   std::filesystem::path program_folder_;
   std::vector<std::u16string> args_;
@@ -81,6 +83,7 @@ class CTernApp {
   QFont grid_font_;
   std::unique_ptr<CMainFrame> frame_;
   bool library_loaded_ = false;
+  bool preload_ok_ = false;
   bool store_failure_reported_ = false;
   bool exited_ = false;
 };
@@ -91,6 +94,9 @@ namespace kestrel {
 QFont make_grid_font(const FontSettings& font);
 // Whether a font family of this name (any case) that covers Japanese is installed.
 bool font_family_installed(std::u16string_view face);
+// Whether a window can be shown: a display, a Wayland socket, or a platform
+// named in QT_QPA_PLATFORM.
+bool display_available();
 // The settings form of a font chosen in the font dialog.
 FontSettings font_settings_of(const QFont& font);
 }  // namespace kestrel

@@ -67,13 +67,16 @@ TEST(ConnectProfiles, Version1ListStaysReadableAfterAnAppend) {
   EXPECT_EQ(back.profiles[1].password, u"HR");
 }
 
-TEST(ConnectProfiles, DeletingBlanksTheLeftoverPasswords) {
+TEST(ConnectProfiles, DeletingRemovesTheLeftoverKeys) {
   MemorySettingsStore s;
   ASSERT_TRUE(save_profiles(s, {profile(u"A", u"a"), profile(u"B", u"b"), profile(u"C", u"c")}, nullptr));
+  const std::size_t keys_of_one = s.size();
   ASSERT_TRUE(save_profiles(s, {profile(u"A", u"a")}, nullptr));
   EXPECT_EQ(s.get_int(kSec, u"COUNT", 0), 1);
-  EXPECT_EQ(s.get_string(kSec, u"PASSWD-1", u"x"), u"");
-  EXPECT_EQ(s.get_string(kSec, u"PASSWD-2", u"x"), u"");
+  for (const char16_t* k : {u"PASSWD-1", u"PASSWD-2", u"USER-1", u"TNS-2", u"NOTES-1", u"OPT_GRID_BG_COLOR-2"})
+    EXPECT_FALSE(s.contains(kSec, k)) << utf16_to_utf8(k);
+  EXPECT_EQ(s.size(), keys_of_one - 18) << "nine keys of each deleted profile";
+  EXPECT_EQ(load_profiles(s).profiles.size(), 1u);
 }
 
 TEST(ConnectProfiles, AbsurdCountsStopAtTheKeysPresent) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "app/area_hooks.h"
+#include "app/connect_info_dlg.h"
 #include "app/login_flow.h"
 #include "app/main_frame.h"
 #include "app/tern_app.h"
@@ -96,6 +98,33 @@ TEST_F(LoginDlgTest, WrongPasswordShowsTheErrorAndKeepsTheDialogOpen) {
   EXPECT_TRUE(load_tns_list(store_).empty());
 }
 
+TEST_F(LoginDlgTest, ExpiringPasswordWarnsAndLogsInWhileSysdbaWithoutThePrivilegeIsRefused) {
+  ASSERT_EQ(ocilite("user add " + testing::shell_quote(db_.string()) + " OLD OLDPW --expires=3"), 0);
+  {
+    LoginValues v = prefill();
+    v.user = u"OLD";
+    CLogin dlg(kLoginStartup, v, store_);
+    dlg.password_edit()->setText(QStringLiteral("OLDPW"));
+    dlg.accept();
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].title, u"Message");
+    EXPECT_NE(ui_.boxes[0].text.find(u"ORA-28002"), std::u16string::npos) << utf16_to_utf8(ui_.boxes[0].text);
+    OciSession* s = dlg.take_session();
+    ASSERT_NE(s, nullptr) << "the warning does not stop the login";
+    close_session(&s);
+  }
+  CLogin dlg(kLoginStartup, prefill(), store_);
+  dlg.show();
+  dlg.mode_combo()->setCurrentIndex(1);
+  dlg.password_edit()->setText(QStringLiteral("TIGER"));
+  dlg.accept();
+  ASSERT_EQ(ui_.boxes.size(), 2u);
+  EXPECT_EQ(ui_.boxes[1].title, u"Error");
+  EXPECT_NE(ui_.boxes[1].text.find(u"ORA-01031"), std::u16string::npos) << utf16_to_utf8(ui_.boxes[1].text);
+  EXPECT_EQ(dlg.take_session(), nullptr);
+  EXPECT_TRUE(dlg.isVisible());
+}
+
 TEST_F(LoginDlgTest, ModeAndOci7ArePrefilledAndRead) {
   LoginValues v = prefill();
   v.connect_mode = 4;
@@ -137,6 +166,44 @@ TEST_F(LoginDlgTest, AddedProfileIsListedFilteredAndFillsTheFields) {
   OciSession* s = dlg.take_session();
   ASSERT_NE(s, nullptr);
   close_session(&s);
+}
+
+TEST_F(LoginDlgTest, ArrowKeysInTheFieldsWalkTheProfilesAndTheProfileButtonEditsThem) {
+  ConnectProfile a{u"A", u"/a", u"pa", 1, 0, u"", 0, 0xFFFFFF, 0xFFFFFF};
+  ConnectProfile b{u"B", u"/b", u"pb", 2, 0, u"", 0, 0xFFFFFF, 0xFFFFFF};
+  ASSERT_TRUE(save_profiles(store_, {a, b}, nullptr));
+  CLogin dlg(kLoginStartup, prefill(), store_);
+  auto press = [](QWidget* w, int key) {
+    QKeyEvent ev(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &ev);
+  };
+  press(dlg.user_edit(), Qt::Key_Down);
+  EXPECT_EQ(dlg.user_edit()->text(), QStringLiteral("A"));
+  press(dlg.password_edit(), Qt::Key_Down);
+  EXPECT_EQ(dlg.user_edit()->text(), QStringLiteral("B"));
+  EXPECT_EQ(dlg.password_edit()->text(), QStringLiteral("pb"));
+  press(dlg.user_edit(), Qt::Key_Down);
+  EXPECT_EQ(dlg.user_edit()->text(), QStringLiteral("B")) << "the last stays selected";
+  press(dlg.user_edit(), Qt::Key_Up);
+  EXPECT_EQ(dlg.user_edit()->text(), QStringLiteral("A"));
+
+  EXPECT_EQ(dlg.profiles_button()->text(), QStringLiteral("ログイン情報の設定"));
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* list = qobject_cast<CConnectInfoDlg*>(QApplication::activeModalWidget());
+    if (!list) return;
+    seen = true;
+    QTreeWidgetItem* first = list->profile_list()->topLevelItem(0);
+    list->profile_list()->setCurrentItem(first);
+    first->setSelected(true);
+    list->delete_button()->click();
+    list->accept();
+  });
+  dlg.profiles_button()->click();
+  EXPECT_TRUE(seen);
+  ASSERT_EQ(dlg.profile_list()->topLevelItemCount(), 1) << "the login list shows the edited profiles";
+  EXPECT_EQ(dlg.profile_list()->topLevelItem(0)->text(0), QStringLiteral("B"));
+  EXPECT_EQ(load_profiles(store_).profiles.size(), 1u);
 }
 
 TEST_F(LoginDlgTest, SizeAndColumnWidthsAreKept) {
@@ -211,6 +278,7 @@ class StartupTest : public LoginDbTest {
     setenv("XDG_CONFIG_HOME", (tmp_.path() / "config").c_str(), 1);
   }
   void TearDown() override {
+    std::filesystem::current_path(std::filesystem::temp_directory_path());  // the start-up moved into tmp_
     unsetenv("XDG_CONFIG_HOME");
     LoginDbTest::TearDown();
   }

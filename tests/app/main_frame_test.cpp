@@ -339,7 +339,10 @@ class TernAppTest : public ::testing::Test {
       log_.push_back("load");
       return ClientLibraryResult{true, {}};
     };
-    h.init_client_environment = [this] { log_.push_back("init-env"); };
+    h.init_client_environment = [this] {
+      log_.push_back("init-env");
+      return true;
+    };
     h.startup_worker = [this] { worker_ran_ = true; };
     h.command_line_login = [this](const std::u16string& user, const std::u16string& password,
                                   const std::u16string& tns, bool oci7) {

@@ -122,3 +122,31 @@ TEST(MemorySettingsStore, NamesIgnoreCase) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(SettingsStoreRemoveKey, RemovedKeysGiveTheDefaultInEveryStore) {
+  testing::TempDir dir;
+  dir.write("r.ini", "[CONNECT_INFO]\nPASSWD-1=abc\nUSER-1=scott\n");
+  IniSettingsStore ini(dir.path() / "r.ini", 0600);
+  MemorySettingsStore mem;
+  mem.write_string(u"CONNECT_INFO", u"PASSWD-1", u"abc");
+  mem.write_string(u"CONNECT_INFO", u"USER-1", u"scott");
+  for (SettingsStore* s : {static_cast<SettingsStore*>(&ini), static_cast<SettingsStore*>(&mem)}) {
+    EXPECT_TRUE(s->remove_key(u"connect_info", u"passwd-1")) << utf16_to_utf8(s->location());
+    EXPECT_EQ(s->get_string(u"CONNECT_INFO", u"PASSWD-1", u"gone"), u"gone");
+    EXPECT_EQ(s->get_string(u"CONNECT_INFO", u"USER-1", u""), u"scott");
+    EXPECT_TRUE(s->remove_key(u"CONNECT_INFO", u"NOT-THERE"));
+    {
+      SettingsBatch batch(*s);
+      EXPECT_TRUE(s->remove_key(u"CONNECT_INFO", u"USER-1"));
+      EXPECT_TRUE(batch.commit());
+    }
+    EXPECT_EQ(s->get_string(u"CONNECT_INFO", u"USER-1", u"gone"), u"gone");
+  }
+  EXPECT_EQ(dir.read("r.ini").find("abc"), std::string::npos) << "the value is gone from the file";
+}
+
+}  // namespace
+}  // namespace kestrel
