@@ -118,6 +118,18 @@ void Rewriter::create_table(size_t i, size_t e, bool temporary) {
   }
   size_t close = match_paren(i);
   auto elements = split_commas(i + 1, close);
+  // Key columns can never be NULL in Oracle; SQLite's rowid tables would
+  // take a NULL key, so the columns of a table-level key are made NOT NULL.
+  std::vector<std::string> key_columns;
+  for (auto [b, eb] : elements) {
+    if (!is_constraint_start(tok(b))) continue;
+    for (size_t k = b; k + 2 < eb; ++k) {
+      if (!tok(k).kw("PRIMARY") || !tok(k + 1).kw("KEY") || !tok(k + 2).op("(")) continue;
+      for (size_t c = k + 3; c < eb && !tok(c).op(")"); ++c)
+        if (!tok(c).op(",")) key_columns.push_back(name_of(tok(c)));
+      break;
+    }
+  }
   sql += " (";
   Scope none;
   bool first_el = true;
@@ -198,6 +210,7 @@ void Rewriter::create_table(size_t i, size_t e, bool temporary) {
       return;
     }
     sql += quote_ident(col) + " " + column_type_sql(*parsed_type);
+    if (std::find(key_columns.begin(), key_columns.end(), col) != key_columns.end()) sql += " NOT NULL";
     while (k < eb && !failed()) {
       const Token& tk = tok(k);
       if (tk.kw("DEFAULT")) {
@@ -241,7 +254,7 @@ void Rewriter::create_table(size_t i, size_t e, bool temporary) {
         continue;
       }
       if (tk.kw("PRIMARY") && tok(k + 1).kw("KEY")) {
-        sql += " PRIMARY KEY";
+        sql += " NOT NULL PRIMARY KEY";
         k += 2;
         continue;
       }

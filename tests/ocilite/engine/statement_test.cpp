@@ -72,6 +72,28 @@ TEST_F(StatementTest, ImplicitConversionErrors) {
   EXPECT_EQ(r.error.code, 1407) << r.error.text;
 }
 
+TEST_F(StatementTest, KeyColumnsRefuseNull) {
+  // A key column is NOT NULL however the key is written.
+  const char* tables[] = {
+      "create table k1 (id number(4) primary key, v varchar2(5))",
+      "create table k2 (id number(4), v varchar2(5), primary key (id))",
+      "create table k3 (id number(4), v varchar2(5), constraint k3_pk primary key (v, id))",
+      "create table k4 (id number(4) constraint k4_pk primary key, v varchar2(5))",
+  };
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(tables[i]);
+    exec(*s, tables[i]);
+    const std::string t = "K" + std::to_string(i + 1);
+    exec(*s, "insert into " + t + " values (1, 'a')");
+    EXPECT_EQ(run(*s, "insert into " + t + " (v) values ('b')").error.code, 1400);
+    EXPECT_EQ(run(*s, "update " + t + " set id = null").error.code, 1407);
+    EXPECT_EQ(query(*s, "select nullable from all_tab_columns where table_name = :X0 and column_name = 'ID'", {t}),
+              (Rows{{"N"}}));
+  }
+  EXPECT_EQ(query(*s, "select nullable from all_tab_columns where table_name = 'K1' and column_name = 'V'"),
+            (Rows{{"Y"}}));
+}
+
 TEST_F(StatementTest, OracleNullRules) {
   EXPECT_EQ(query(*s, "select nvl(comm, -1), 'a' || null || 'b', decode(comm, null, 'none', 'some') from emp where empno = 7369"),
             (Rows{{"-1", "ab", "none"}}));
