@@ -199,6 +199,9 @@ void ApplySettings(CTernApp& app, CTernDoc& doc, CGridCtrl& pane) {
       st.GRID_HEADER_LINE_COLOR, static_cast<int32_t>(kDefaultColors[kColorCurFrame]),
       static_cast<int32_t>(kDefaultColors[kColorSpare]), st.GRID_SEARCH_COLOR, st.GRID_CUR_ROW_TEXT_COLOR};
   for (int i = 0; i < kColorCount; ++i) pane.SetColor(i, static_cast<uint32_t>(colors[i]));
+  // The data dialog keeps its line-break and wrap choices in the store;
+  // asked anew each time, since the options sheet can switch stores.
+  pane.SetSettingsStore(&app.settings_store().store());
   struct Flag {
     int32_t on;
     uint32_t bit;
