@@ -20,12 +20,10 @@
 #include "platform/format.h"
 #include "platform/utf16.h"
 #include "progress_test_util.h"
-#include "support/shell_quote.h"
 
 namespace kestrel {
 namespace {
 
-using kestrel::testing::shell_quote;
 using kestrel::testing::TempDir;
 
 constexpr int kRows = 3000;
@@ -45,17 +43,11 @@ class QtEnvironment : public ::testing::Environment {
 };
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-class SaveRunnerTest : public testing::OciProcessTest {
+class SaveRunnerTest : public testing::OciliteDbTest {
  protected:
   void SetUp() override {
-    testing::OciProcessTest::SetUp();
-    if (testing::ocilite_library().empty() || testing::ocilite_tool().empty())
-      GTEST_SKIP() << "the stand-in client library or its tool is not built";
-    db_ = tmp_.path() / "db";
-    ASSERT_TRUE(tool("create " + shell_quote(db_.string())));
-    ASSERT_TRUE(tool("user add " + shell_quote(db_.string()) + " SCOTT TIGER"));
-    setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
-    ASSERT_EQ(oci_load_library_file(testing::ocilite_library(), nullptr), kOciOk);
+    testing::OciliteDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     session_ = login();
     ASSERT_NE(session_, nullptr);
     ASSERT_EQ(oci_execute_sql(session_, u"create table t (id number(5) primary key, name varchar2(10))",
@@ -81,7 +73,7 @@ class SaveRunnerTest : public testing::OciProcessTest {
     grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
     ds_.clear();
     if (session_) oci_ora_logout(&session_);
-    testing::OciProcessTest::TearDown();
+    testing::OciliteDbTest::TearDown();
   }
   OciSession* login() {
     OciSession* s = nullptr;
@@ -89,11 +81,6 @@ class SaveRunnerTest : public testing::OciProcessTest {
                          nullptr),
               kOciOk);
     return s;
-  }
-  bool tool(const std::string& args) {
-    std::string cmd = shell_quote(testing::ocilite_tool().string()) + " " + args + " > " +
-                      shell_quote((tmp_.path() / "tool.log").string()) + " 2>&1";
-    return std::system(cmd.c_str()) == 0;
   }
   // What another session sees: the count of rows and of renamed rows.
   std::pair<int, int> committed() {
@@ -105,8 +92,6 @@ class SaveRunnerTest : public testing::OciProcessTest {
     return {std::stoi(utf16_to_utf8(all)), std::stoi(utf16_to_utf8(renamed))};
   }
 
-  TempDir tmp_;
-  std::filesystem::path db_;
   OciSession* session_ = nullptr;
   char16_t msg_[2048] = {};
   OciDataset ds_;

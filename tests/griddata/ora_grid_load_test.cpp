@@ -15,26 +15,15 @@
 #include "oci/oci_session.h"
 #include "platform/utf16.h"
 #include "support/scripted_ui.h"
-#include "support/shell_quote.h"
 
 namespace kestrel {
 namespace {
 
-using testing::TempDir;
-
-using kestrel::testing::shell_quote;
-
-class OraGridLoadTest : public testing::OciProcessTest {
+class OraGridLoadTest : public testing::OciliteDbTest {
  protected:
   void SetUp() override {
-    testing::OciProcessTest::SetUp();
-    if (testing::ocilite_library().empty() || testing::ocilite_tool().empty())
-      GTEST_SKIP() << "the stand-in client library or its tool is not built";
-    db_ = tmp_.path() / "db";
-    ASSERT_TRUE(tool("create " + shell_quote(db_.string())));
-    ASSERT_TRUE(tool("user add " + shell_quote(db_.string()) + " SCOTT TIGER"));
-    setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
-    ASSERT_EQ(oci_load_library_file(testing::ocilite_library(), nullptr), kOciOk);
+    testing::OciliteDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_EQ(oci_login2(&session_, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal,
                          OciMsgBuf(msg_), nullptr),
               kOciOk)
@@ -47,14 +36,9 @@ class OraGridLoadTest : public testing::OciProcessTest {
     grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
     ds_.clear();
     if (session_) oci_ora_logout(&session_);
-    testing::OciProcessTest::TearDown();
+    testing::OciliteDbTest::TearDown();
   }
 
-  bool tool(const std::string& args) {
-    std::string cmd = shell_quote(testing::ocilite_tool().string()) + " " + args + " > " +
-                      shell_quote((tmp_.path() / "tool.log").string()) + " 2>&1";
-    return std::system(cmd.c_str()) == 0;
-  }
   void exec(std::u16string_view sql) {
     ASSERT_EQ(oci_execute_sql(session_, sql, OciMsgBuf(msg_)), kOciOk) << message() << " in " << utf16_to_utf8(sql);
   }
@@ -68,8 +52,6 @@ class OraGridLoadTest : public testing::OciProcessTest {
   }
   std::string message() const { return utf16_to_utf8(msg_); }
 
-  TempDir tmp_;
-  std::filesystem::path db_;
   OciSession* session_ = nullptr;
   char16_t msg_[2048] = {};
   OciDataset ds_;

@@ -17,25 +17,15 @@
 #include "oci/oci_session.h"
 #include "platform/utf16.h"
 #include "support/scripted_ui.h"
-#include "support/shell_quote.h"
 
 namespace kestrel {
 namespace {
 
-using kestrel::testing::shell_quote;
-using testing::TempDir;
-
-class OraGridLobSaveTest : public testing::OciProcessTest {
+class OraGridLobSaveTest : public testing::OciliteDbTest {
  protected:
   void SetUp() override {
-    testing::OciProcessTest::SetUp();
-    if (testing::ocilite_library().empty() || testing::ocilite_tool().empty())
-      GTEST_SKIP() << "the stand-in client library or its tool is not built";
-    db_ = tmp_.path() / "db";
-    ASSERT_TRUE(tool("create " + shell_quote(db_.string())));
-    ASSERT_TRUE(tool("user add " + shell_quote(db_.string()) + " SCOTT TIGER"));
-    setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
-    ASSERT_EQ(oci_load_library_file(testing::ocilite_library(), nullptr), kOciOk);
+    testing::OciliteDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_EQ(oci_login2(&session_, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal,
                          OciMsgBuf(msg_), nullptr),
               kOciOk)
@@ -45,12 +35,7 @@ class OraGridLobSaveTest : public testing::OciProcessTest {
     grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
     ds_.clear();
     if (session_) oci_ora_logout(&session_);
-    testing::OciProcessTest::TearDown();
-  }
-  bool tool(const std::string& args) {
-    std::string cmd = shell_quote(testing::ocilite_tool().string()) + " " + args + " > " +
-                      shell_quote((tmp_.path() / "tool.log").string()) + " 2>&1";
-    return std::system(cmd.c_str()) == 0;
+    testing::OciliteDbTest::TearDown();
   }
   void exec(std::u16string_view sql) {
     ASSERT_EQ(oci_execute_sql(session_, sql, OciMsgBuf(msg_)), kOciOk) << message() << " in " << utf16_to_utf8(sql);
@@ -70,8 +55,6 @@ class OraGridLobSaveTest : public testing::OciProcessTest {
     return utf8_to_utf16(path.string());
   }
 
-  TempDir tmp_;
-  std::filesystem::path db_;
   OciSession* session_ = nullptr;
   char16_t msg_[4096] = {};
   CellPoint err_;

@@ -16,26 +16,15 @@
 #include "platform/progress_messages.h"
 #include "platform/utf16.h"
 #include "support/recording_msg_target.h"
-#include "support/shell_quote.h"
 
 namespace kestrel {
 namespace {
 
-using testing::TempDir;
-
-using kestrel::testing::shell_quote;
-
-class OraGridSaveTest : public testing::OciProcessTest {
+class OraGridSaveTest : public testing::OciliteDbTest {
  protected:
   void SetUp() override {
-    testing::OciProcessTest::SetUp();
-    if (testing::ocilite_library().empty() || testing::ocilite_tool().empty())
-      GTEST_SKIP() << "the stand-in client library or its tool is not built";
-    db_ = tmp_.path() / "db";
-    ASSERT_TRUE(tool("create " + shell_quote(db_.string())));
-    ASSERT_TRUE(tool("user add " + shell_quote(db_.string()) + " SCOTT TIGER"));
-    setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
-    ASSERT_EQ(oci_load_library_file(testing::ocilite_library(), nullptr), kOciOk);
+    testing::OciliteDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     session_ = login();
     ASSERT_NE(session_, nullptr);
     exec(u"create table t (id number(5) primary key, name varchar2(10), n number(5))");
@@ -57,7 +46,7 @@ class OraGridSaveTest : public testing::OciProcessTest {
     grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
     ds_.clear();
     if (session_) oci_ora_logout(&session_);
-    testing::OciProcessTest::TearDown();
+    testing::OciliteDbTest::TearDown();
   }
   OciSession* login() {
     OciSession* s = nullptr;
@@ -66,11 +55,6 @@ class OraGridSaveTest : public testing::OciProcessTest {
               kOciOk)
         << message();
     return s;
-  }
-  bool tool(const std::string& args) {
-    std::string cmd = shell_quote(testing::ocilite_tool().string()) + " " + args + " > " +
-                      shell_quote((tmp_.path() / "tool.log").string()) + " 2>&1";
-    return std::system(cmd.c_str()) == 0;
   }
   void exec(std::u16string_view sql) {
     ASSERT_EQ(oci_execute_sql(session_, sql, OciMsgBuf(msg_)), kOciOk) << message();
@@ -98,8 +82,6 @@ class OraGridSaveTest : public testing::OciProcessTest {
   }
   std::string message() const { return utf16_to_utf8(msg_); }
 
-  TempDir tmp_;
-  std::filesystem::path db_;
   OciSession* session_ = nullptr;
   char16_t msg_[2048] = {};
   OciDataset ds_;

@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 
+#include "oci/oci_codes.h"
 #include "oci/oci_dictionary.h"
 #include "platform/client_text.h"
+#include "support/shell_quote.h"
 
 namespace kestrel::testing {
 
@@ -41,6 +43,23 @@ std::filesystem::path ocilite_tool() {
   if (std::filesystem::exists(p)) return p;
 #endif
   return {};
+}
+
+void OciliteDbTest::SetUp() {
+  OciProcessTest::SetUp();
+  if (ocilite_library().empty() || ocilite_tool().empty())
+    GTEST_SKIP() << "the stand-in client library or its tool is not built";
+  db_ = tmp_.path() / "db";
+  ASSERT_TRUE(tool("create " + shell_quote(db_.string())));
+  ASSERT_TRUE(tool("user add " + shell_quote(db_.string()) + " SCOTT TIGER"));
+  setenv("NLS_LANG", "JAPANESE_JAPAN.AL32UTF8", 1);
+  ASSERT_EQ(oci_load_library_file(ocilite_library(), nullptr), kOciOk);
+}
+
+bool OciliteDbTest::tool(const std::string& args) {
+  std::string cmd = shell_quote(ocilite_tool().string()) + " " + args + " > " +
+                    shell_quote((tmp_.path() / "tool.log").string()) + " 2>&1";
+  return std::system(cmd.c_str()) == 0;
 }
 
 }  // namespace kestrel::testing

@@ -28,4 +28,18 @@ class OciProcessTest : public ::testing::Test {
   void TearDown() override { reset_oci_process(); }
 };
 
+// A fresh ocilite database in its own temporary folder, with the user
+// SCOTT/TIGER, the stand-in library loaded and a UTF-8 client character set.
+// Skips when this build has no ocilite; a derived SetUp returns when
+// IsSkipped() or HasFatalFailure().
+class OciliteDbTest : public OciProcessTest {
+ protected:
+  void SetUp() override;
+  // Runs the ocilite tool; its output goes to tool.log in the folder.
+  bool tool(const std::string& args);
+
+  TempDir tmp_;
+  std::filesystem::path db_;
+};
+
 }  // namespace kestrel::testing
