@@ -12,6 +12,7 @@
 #include <memory>
 #include <thread>
 
+#include "support/qt_environment.h"
 #include "app/cancel_dlg.h"
 #include "app/qt_text.h"
 #include "platform/progress_messages.h"
@@ -23,20 +24,7 @@ namespace {
 using testing::Checkpoints;
 using testing::worker_wait;
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "app_progress_gui_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new testing::QtEnvironment("app_progress_gui_tests"));
 
 TEST(CancelDlgTest, ShowsTheWorkersTextsAndRowCountsAndReturnsItsResult) {
   Checkpoints cp;

@@ -1,4 +1,5 @@
 // The login dialog and the login flow, offscreen, against a fresh database.
+#include "support/qt_environment.h"
 #include "app/login_dlg.h"
 
 #include <gtest/gtest.h>
@@ -31,20 +32,7 @@ namespace {
 using testing::LoginDbTest;
 using testing::ScriptedUi;
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "app_login_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const g_qt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_qt = ::testing::AddGlobalTestEnvironment(new testing::QtEnvironment("app_login_tests"));
 
 class LoginDlgTest : public LoginDbTest {
  protected:

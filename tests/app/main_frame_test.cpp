@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <fstream>
 
+#include "support/qt_environment.h"
 #include "app/app_ids.h"
 #include "app/main_frame.h"
 #include "app/qt_text.h"
@@ -31,20 +32,7 @@ namespace {
 
 using testing::TempDir;
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "app_gui_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new testing::QtEnvironment("app_gui_tests"));
 
 struct FrameFixture {
   FrameFixture() : store(dir.path()) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "support/qt_environment.h"
 #include "../oci/oci_test_support.h"
 #include "app/common_cancel_dlg.h"
 #include "app/save_runner.h"
@@ -28,20 +29,7 @@ using kestrel::testing::TempDir;
 
 constexpr int kRows = 3000;
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "app_save_runner_gui_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new testing::QtEnvironment("app_save_runner_gui_tests"));
 
 class SaveRunnerTest : public testing::OciliteDbTest {
  protected:

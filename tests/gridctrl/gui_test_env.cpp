@@ -2,5 +2,5 @@
 #include "gui_test_support.h"
 
 namespace {
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new kestrel::testing::QtEnvironment);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new kestrel::testing::QtEnvironment("gridctrl_gui_tests"));
 }  // namespace

@@ -8,22 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "gridctrl/grid_ctrl.h"
+#include "support/qt_environment.h"
 
 namespace kestrel::testing {
-
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "gridctrl_gui_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
 
 // A fixed-pitch font without antialiasing, so pixels have exact colours.
 inline QFont TestFont(int pixels = 12) {
