@@ -156,9 +156,11 @@ int oci_write_lob_cell(CEditableOraGridData* g, OciSession* s, int32_t row, int3
                    at.Clause(0),
                {});
     OciDataset ds;
+    // The select waits while another session holds the row: the cancel
+    // flag must be able to end that wait.
     if (rc == kOciOk)
       rc = oci_cre_sel_cursor(s, &ds, format(u"select \"%s\" from %s ", {d.wname, table}) + at.Clause(0) + u"for update",
-                              1, inner, Letters(at.values.size()), Binds({}, at.values));
+                              1, inner, nullptr, cancel, Letters(at.values.size()), Binds({}, at.values));
     if (rc == kOciOk) {
       OciLobHeader h{};
       if (ds.row_count == 1 && ds.col_count == 1) std::memcpy(&h, ds.header(0, 0), sizeof h);

@@ -1,0 +1,191 @@
+// Saving while another session holds rows of the same table: a refused row
+// stops the save at that row and keeps the grid's edits; a save waiting for
+// a row lock is ended by the cancel flag, and the session goes on.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "ora_grid_db_test.h"
+#include "platform/format.h"
+
+namespace kestrel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class OraGridConflictTest : public testing::OraGridDbTest {
+ protected:
+  void SetUp() override {
+    testing::OraGridDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    exec(u"create table t (id number(5) primary key, name varchar2(10), c clob)");
+    for (int i = 1; i <= 6; ++i) exec(format(u"insert into t values (%d, 'n%d', 'c%d')", {i, i, i}));
+    exec(u"commit");
+    load(u"select t.*, rowid from t order by id", u"T");
+  }
+  void TearDown() override {
+    if (other_) {
+      char16_t m[256] = {};
+      oci_ora_rollback(other_, OciMsgBuf(m));
+      oci_ora_logout(&other_);
+    }
+    testing::OraGridDbTest::TearDown();
+  }
+  std::vector<std::string> table() { return rows(u"select id, name, c from t order by id"); }
+
+  OciSession* other_ = nullptr;
+};
+
+const std::vector<std::string> kOriginal = {"1|n1|c1", "2|n2|c2", "3|n3|c3", "4|n4|c4", "5|n5|c5", "6|n6|c6"};
+
+// How the other session takes row 4 and how it lets it go; which rows the
+// grid changes, and the row the save is stopped at.
+struct HeldRow {
+  const char16_t* take;
+  bool commit;
+  std::vector<int32_t> edited;
+  int32_t stopped_at;
+};
+
+// Takes `sql` on `s`: a select ... for update keeps its rows until the end
+// of the transaction, an update its row (and the table's write).
+void Take(OciSession* s, const char16_t* sql) {
+  char16_t m[1024] = {};
+  if (std::u16string_view(sql).substr(0, 6) == u"select") {
+    OciDataset held;
+    ASSERT_EQ(oci_cre_sel_cursor(s, &held, sql, 10, OciMsgBuf(m)), kOciOk) << utf16_to_utf8(m);
+  } else {
+    ASSERT_EQ(oci_execute_sql(s, sql, OciMsgBuf(m)), kOciOk) << utf16_to_utf8(m);
+  }
+}
+
+constexpr char16_t kUpdateHeld[] = u"update t set name = 'held' where id = 4";
+constexpr char16_t kSelectHeld[] = u"select id from t where id = 4 for update";
+
+TEST_F(OraGridConflictTest, ARowHeldElsewhereStopsTheSaveThereUntilItIsLetGo) {
+  // An uncommitted update holds the whole table's write in the stand-in
+  // client, so a statement writing any row waits for it and is refused at
+  // its first row: the held row comes first there.
+  const HeldRow cases[] = {
+      {kUpdateHeld, true, {3, 5}, 3},
+      {kUpdateHeld, false, {3, 5}, 3},
+      {kSelectHeld, true, {1, 3, 5}, 3},
+      {kSelectHeld, false, {1, 3, 5}, 3},
+  };
+  for (const HeldRow& c : cases) {
+    SCOPED_TRACE(utf16_to_utf8(c.take) + (c.commit ? ", commit" : ", rollback"));
+    load(u"select t.*, rowid from t order by id", u"T");
+    for (int32_t r : c.edited) ASSERT_EQ(grid_.UpdateData(r, 1, format(u"mine%d", {r + 1})), 0);
+    other_ = login();
+    ASSERT_NE(other_, nullptr);
+    Take(other_, c.take);
+
+    EXPECT_EQ(save(), kOciOracleError) << message();
+    EXPECT_EQ(message().rfind("update error\n", 0), 0u) << message();
+    EXPECT_NE(message().find("ORA-00054"), std::string::npos) << message();
+    EXPECT_EQ(err_, (CellPoint{1, c.stopped_at}));
+    // The edits and their undo history stay; nothing reached the table.
+    for (int32_t r : c.edited) EXPECT_TRUE(grid_.IsUpdateCell(r, 1)) << r;
+    EXPECT_EQ(grid_.GetData(5, 1), u"mine6");
+    ASSERT_TRUE(grid_.CanUndo());
+    grid_.Undo();
+    EXPECT_EQ(grid_.GetData(5, 1), u"n6");
+    grid_.Redo();
+    EXPECT_EQ(grid_.GetData(5, 1), u"mine6");
+    EXPECT_EQ(table(), kOriginal);
+
+    char16_t m[256] = {};
+    ASSERT_EQ(c.commit ? oci_ora_commit(other_, OciMsgBuf(m)) : oci_ora_rollback(other_, OciMsgBuf(m)), kOciOk);
+    oci_ora_logout(&other_);
+    ASSERT_EQ(save(), kOciOk) << message();
+    EXPECT_EQ(err_, CellPoint{});
+    std::vector<std::string> expected = kOriginal;
+    for (int32_t r : c.edited) expected[static_cast<std::size_t>(r)] = utf16_to_utf8(format(u"%d|mine%d|c%d", {r + 1, r + 1, r + 1}));
+    EXPECT_EQ(table(), expected);
+    exec(u"update t set name = 'n' || id");
+    exec(u"commit");
+  }
+}
+
+// Sets the cancel flag to 1 after `delay` (the dialog's Yes). Should the
+// save not end by then, `release` runs after `limit`, so a save that
+// ignores the flag fails the test instead of hanging it.
+class DelayedCancel {
+ public:
+  DelayedCancel(CancelFlag* flag, std::chrono::milliseconds delay, std::chrono::milliseconds limit,
+                std::function<void()> release)
+      : thread_([this, flag, delay, limit, release = std::move(release)] {
+          std::unique_lock lock(mutex_);
+          if (cv_.wait_for(lock, delay, [this] { return done_; })) return;
+          flag->store(1);
+          if (!cv_.wait_for(lock, limit, [this] { return done_; })) release();
+        }) {}
+  ~DelayedCancel() {
+    {
+      std::lock_guard lock(mutex_);
+      done_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+TEST_F(OraGridConflictTest, CancelEndsAWaitForALockedRow) {
+  struct Case {
+    const char16_t* take;
+    int32_t col;  // 2: the CLOB's select ... for update waits for the row
+  } cases[] = {{kUpdateHeld, 2}, {kSelectHeld, 2}, {kUpdateHeld, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf16_to_utf8(c.take) + " col " + std::to_string(c.col));
+    load(u"select t.*, rowid from t order by id", u"T");
+    ASSERT_EQ(grid_.UpdateData(3, c.col, u"mine"), 0);
+    other_ = login();
+    ASSERT_NE(other_, nullptr);
+    Take(other_, c.take);
+
+    CancelFlag cancel{0};
+    const auto start = Clock::now();
+    int rc = -1;
+    {
+      DelayedCancel later(&cancel, std::chrono::milliseconds(300), std::chrono::seconds(8), [this] {
+        char16_t m[256] = {};
+        oci_ora_rollback(other_, OciMsgBuf(m));
+      });
+      rc = save(nullptr, &cancel);
+    }
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(rc, kOciCancelled) << message();
+    EXPECT_EQ(std::u16string(msg_), u"キャンセルしました\n");
+    EXPECT_TRUE(grid_.IsUpdateCell(3, c.col));
+    EXPECT_EQ(table(), kOriginal);
+
+    // The session goes on: a query runs, and the same save goes through
+    // once the row is free.
+    char16_t count[32] = {};
+    ASSERT_EQ(oci_select_value(session_, u"select count(*) from t", count, sizeof count, OciMsgBuf(msg_)), kOciOk)
+        << message();
+    EXPECT_EQ(std::u16string(count), u"6");
+    char16_t m[256] = {};
+    ASSERT_EQ(oci_ora_rollback(other_, OciMsgBuf(m)), kOciOk);
+    oci_ora_logout(&other_);
+    cancel.store(0);
+    ASSERT_EQ(save(nullptr, &cancel), kOciOk) << message();
+    EXPECT_EQ(table()[3], c.col == 2 ? "4|n4|mine" : "4|mine|c4");
+    exec(u"update t set name = 'n' || id, c = 'c' || id");
+    exec(u"commit");
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
