@@ -103,6 +103,15 @@ bool CDataEditDlg::Changed() const {
 
 std::u16string CDataEditDlg::Text() const { return editor_->GetText(); }
 
+bool CDataEditDlg::Refresh(std::u16string_view text) {
+  if (editor_->GetUndoSequence() != initial_seq_) return false;
+  editor_->SetText(text);
+  editor_->SetSel(EditPos{}, EditPos{});
+  // The shown text is the cell's again: OK stores nothing unless edited.
+  initial_seq_ = editor_->GetUndoSequence();
+  return true;
+}
+
 void CDataEditDlg::accept() {
   if (!editor_->IsReadOnly() && Changed() && store && !store(Text())) {
     editor_->setFocus();

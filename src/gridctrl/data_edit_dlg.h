@@ -44,6 +44,10 @@ class CDataEditDlg : public QDialog {
   int LineType() const;
   bool Changed() const;
   std::u16string Text() const;
+  // The cell's text changed behind the dialog: shows `text` unless the user
+  // has already edited the dialog's text, which is kept rather than lost.
+  // True when the new text is shown.
+  bool Refresh(std::u16string_view text);
 
   void accept() override;
   void done(int result) override;

@@ -223,6 +223,8 @@ void CGridCtrl::SetColor(int index, uint32_t color) {
 
 void CGridCtrl::SetStyle(uint32_t style, bool redraw) {
   style_ = style;
+  // Without the Excel-like End key there is no End mode to wait in.
+  if (!(style_ & kStyleEndKeyLikeExcel)) SetEndMode(false);
   if (redraw) RecalcLayout();
 }
 
@@ -269,6 +271,7 @@ void CGridCtrl::CopySettingsFrom(const CGridCtrl& o) {
   current_time = o.current_time;
   ask_insert_count = o.ask_insert_count;
   extend_context_menu = o.extend_context_menu;
+  end_mode_changed = o.end_mode_changed;
   if (data_ != o.data_) {
     // Joins the other pane's data as it stands: the current cell and the
     // selection are shared, so they are kept.
@@ -598,12 +601,27 @@ void CGridCtrl::EditCellData() {
     }
     return true;
   };
-  if (dlg.exec() != QDialog::Accepted || !editable || !dlg.Changed()) return;
+  data_dlg_ = &dlg;
+  data_dlg_row_ = row;
+  data_dlg_col_ = col;
+  const int result = dlg.exec();
+  data_dlg_ = nullptr;
+  if (result != QDialog::Accepted || !editable || !dlg.Changed()) return;
   NotifyOthers(kMsgCellEdited, static_cast<uintptr_t>(row), col);
   NotifyOthers(kMsgRowChanged, static_cast<uintptr_t>(row));
   update();
   PostParent(kMsgCellDataChanged);
   if (status_text) status_text(u"");
+}
+
+CDataEditDlg* CGridCtrl::DataDialog() const { return data_dlg_.data(); }
+
+bool CGridCtrl::RefreshDataDialog() {
+  if (data_dlg_ == nullptr || !data_dlg_->isVisible()) return false;
+  const int32_t row = data_dlg_row_, col = data_dlg_col_;
+  // A cell that went away (rows deleted) keeps what the dialog shows.
+  if (row < data_->GetRowCnt() && col < data_->GetColCnt()) data_dlg_->Refresh(data_->GetEditData(row, col));
+  return true;
 }
 
 void CGridCtrl::InsertRowsAtCur(int32_t count) {
@@ -865,10 +883,12 @@ bool CGridCtrl::HandleEditShortcut(QKeyEvent* e) {
 void CGridCtrl::keyPressEvent(QKeyEvent* e) {
   const GridKey key = MapKey(e->key());
   if (key == GridKey::kOther && HandleEditShortcut(e)) {
-    end_mode_ = false;
+    SetEndMode(false);
     return;
   }
-  const KeyAction a = KeyDownAction(*data_, style_, key, ModsOf(e), layout_.PageRows(), end_mode_);
+  bool end_mode = end_mode_;
+  const KeyAction a = KeyDownAction(*data_, style_, key, ModsOf(e), layout_.PageRows(), end_mode);
+  SetEndMode(end_mode);
   switch (a.kind) {
     case KeyAction::kMove: SetCurCell(a.row, a.col, a.extend && !a.clear_selection); break;
     case KeyAction::kScroll:
@@ -1138,6 +1158,13 @@ bool CGridCtrl::HasFocusInGroup() const {
 void CGridCtrl::focusInEvent(QFocusEvent*) {
   NotifyOthers(kMsgRepaint);
   update();
+  if (end_mode_changed) end_mode_changed(end_mode_);
+}
+
+void CGridCtrl::SetEndMode(bool on) {
+  if (end_mode_ == on) return;
+  end_mode_ = on;
+  if (end_mode_changed) end_mode_changed(on);
 }
 
 void CGridCtrl::focusOutEvent(QFocusEvent*) {

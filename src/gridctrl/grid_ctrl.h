@@ -5,6 +5,7 @@
 // messages 0x8310/0x8311/0x8312/0x8314.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "gridctrl/grid_navigation.h"
 #include "platform/msg_target.h"
 
+class CDataEditDlg;
 class QScrollBar;
 class QTimer;
 class QMenu;
@@ -84,6 +86,9 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   void SetSearchRegex(kestrel::Regex* re);
   void SetCalcType(int32_t type) { calc_type_ = type; }
   void SetDeleteAllNullRowsWarning(bool on) { warn_delete_all_null_ = on; }
+  // End mode: the End key pressed with END_KEY_LIKE_EXCEL, waiting for the
+  // arrow key that jumps to the grid's edge.
+  bool IsEndMode() const { return end_mode_; }
   // Where the data dialog keeps its line-break and wrap choices (not owned;
   // null: defaults, nothing written).
   void SetSettingsStore(kestrel::SettingsStore* store) { settings_ = store; }
@@ -117,6 +122,10 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   void PasteToCell();
   // 34002: the current cell in CDataEditDlg (read-only where the cell is).
   void EditCellData();
+  // The data changed from elsewhere: when this pane's cell-data dialog is
+  // open and visible, it shows its cell's text again. False when none is.
+  bool RefreshDataDialog();
+  CDataEditDlg* DataDialog() const;
   bool CopySelection(int format);
   void InsertRowsAtCur(int32_t count);
   void DeleteSelectedRows();
@@ -138,6 +147,9 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   std::function<int32_t()> ask_insert_count;
   // Adds the document's commands to the context menu.
   std::function<void(QMenu& menu)> extend_context_menu;
+  // End mode turned on or off; also told when the pane takes the focus, so
+  // that a status shown for the focused pane follows it.
+  std::function<void(bool on)> end_mode_changed;
   // Screen width for fitting a pane that is not shown.
   int32_t ScreenWidth() const;
 
@@ -181,6 +193,7 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   bool ColumnsSelectedWhole(int32_t col) const;
   bool HasFocusInGroup() const;
   void ShowError(std::u16string_view text);
+  void SetEndMode(bool on);
 
   CGridData* data_;
   kestrel::MsgTarget* parent_ = nullptr;
@@ -196,6 +209,9 @@ class CGridCtrl : public CScrollWnd, public kestrel::MsgTarget {
   kestrel::SettingsStore* settings_ = nullptr;
   kestrel::Regex* search_ = nullptr;
   bool end_mode_ = false;
+  // The cell-data dialog while it is open, and its cell.
+  QPointer<CDataEditDlg> data_dlg_;
+  int32_t data_dlg_row_ = -1, data_dlg_col_ = -1;
 
   std::unique_ptr<kestrel::GridCellEditor> editor_;
   uint32_t edit_seq_ = 0;

@@ -156,6 +156,33 @@ TEST_F(DataEditFixture, RefusedStoreKeepsTheDialogOpenWithItsText) {
   EXPECT_FALSE(data->CanUndo());
 }
 
+TEST_F(DataEditFixture, RefreshShowsTheCellsNewTextUnlessTheUserTyped) {
+  EXPECT_FALSE(grid->RefreshDataDialog()) << "no dialog open";
+  RunDialog([&](CDataEditDlg& dlg) {
+    EXPECT_EQ(grid->DataDialog(), &dlg);
+    ASSERT_EQ(data->UpdateData(0, 0, u"from elsewhere"), 0);
+    EXPECT_TRUE(grid->RefreshDataDialog());
+    EXPECT_EQ(dlg.Text(), u"from elsewhere");
+    EXPECT_FALSE(dlg.Changed()) << "the refreshed text is the cell's, not an edit";
+    dlg.accept();
+  });
+  EXPECT_EQ(grid->DataDialog(), nullptr);
+  EXPECT_EQ(data->GetData(0, 0), u"from elsewhere");
+  EXPECT_TRUE(parent.ids().empty()) << "an unchanged OK stores nothing";
+
+  // What the user typed is not thrown away by a change behind the dialog;
+  // OK then stores the typed text.
+  grid->SetCurCell(1, 0);
+  RunDialog([&](CDataEditDlg& dlg) {
+    TypeInto(dlg, QStringLiteral("#"));
+    ASSERT_EQ(data->UpdateData(1, 0, u"other"), 0);
+    EXPECT_TRUE(grid->RefreshDataDialog());
+    EXPECT_EQ(dlg.Text(), u"#a\r\nb\r\nc");
+    dlg.accept();
+  });
+  EXPECT_EQ(data->GetData(1, 0), u"#a\r\nb\r\nc");
+}
+
 TEST_F(DataEditFixture, EmptyGridOpensNoDialog) {
   auto empty = MakeGrid({}, {u"A"});
   grid->SetGridData(empty.get());

@@ -282,6 +282,45 @@ TEST_F(GridFixture, NavigationPostsCurCellMoved) {
   EXPECT_EQ(data->GetCurCol(), 2);
 }
 
+TEST_F(GridFixture, EndModeIsToldWhenItTurnsOnAndOff) {
+  std::vector<bool> told;
+  grid->end_mode_changed = [&told](bool on) { told.push_back(on); };
+  grid->SetStyle(kStyle | kStyleEndKeyLikeExcel);
+  grid->SetCurCell(1, 1);
+  Type(*grid, Qt::Key_End);
+  EXPECT_TRUE(grid->IsEndMode());
+  EXPECT_EQ(data->GetCurCol(), 1) << "End only arms the jump";
+  Type(*grid, Qt::Key_Shift, Qt::ShiftModifier);
+  EXPECT_TRUE(grid->IsEndMode()) << "Shift keeps End mode";
+  Type(*grid, Qt::Key_Down);
+  EXPECT_FALSE(grid->IsEndMode());
+  EXPECT_EQ(data->GetCurRow(), 3);
+  EXPECT_EQ(told, (std::vector<bool>{true, false}));
+
+  // End twice turns it off again; a typed character (an edit) ends it too.
+  Type(*grid, Qt::Key_End);
+  Type(*grid, Qt::Key_End);
+  EXPECT_EQ(told, (std::vector<bool>{true, false, true, false}));
+  Type(*grid, Qt::Key_End);
+  Type(*grid, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"));
+  EXPECT_TRUE(grid->IsEditing());
+  EXPECT_FALSE(grid->IsEndMode());
+  grid->CancelEdit();
+
+  // Turning the setting off leaves no End mode behind.
+  Type(*grid, Qt::Key_End);
+  ASSERT_TRUE(grid->IsEndMode());
+  told.clear();
+  grid->SetStyle(kStyle);
+  EXPECT_FALSE(grid->IsEndMode());
+  EXPECT_EQ(told, (std::vector<bool>{false}));
+  grid->SetCurCell(0, 0);
+  Type(*grid, Qt::Key_End);
+  EXPECT_EQ(data->GetCurCol(), 3) << "without the setting End goes to the last column";
+  EXPECT_FALSE(grid->IsEndMode());
+  EXPECT_EQ(told, (std::vector<bool>{false}));
+}
+
 TEST_F(GridFixture, CopyCutPasteAndSelectAll) {
   grid->SetCurCell(2, 0);
   grid->SetCurCell(3, 1, true);
