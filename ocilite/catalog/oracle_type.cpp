@@ -51,7 +51,7 @@ bool tokenize(std::string_view s, std::vector<Token>& out, std::string& error) {
       }
       out.push_back({Token::number, std::string(s.substr(i, j - i)), static_cast<int>(v)});
       i = j;
-    } else if (c == '(' || c == ')' || c == ',' || c == '*' || c == '-') {
+    } else if (c == '(' || c == ')' || c == ',' || c == '*' || c == '-' || c == '.') {
       out.push_back({Token::punct, std::string(1, static_cast<char>(c)), 0});
       ++i;
     } else {
@@ -85,6 +85,14 @@ class Parser {
     return std::nullopt;
   }
   bool at_end() const { return pos_ == t_.size(); }
+  // A plain name (a word that is no keyword of this grammar is fine).
+  std::optional<std::string> name() {
+    if (pos_ < t_.size() && t_[pos_].kind == Token::word) return t_[pos_++].text;
+    return std::nullopt;
+  }
+  bool next_is(char c, size_t ahead) const {
+    return pos_ + ahead < t_.size() && t_[pos_ + ahead].kind == Token::punct && t_[pos_ + ahead].text[0] == c;
+  }
   std::string next_text() const { return pos_ < t_.size() ? t_[pos_].text : std::string("end of declaration"); }
 
  private:
@@ -273,6 +281,17 @@ std::optional<OracleType> parse_oracle_type(std::string_view declaration, std::s
 
   bool ok = true;
   bool present = false;
+  // A user-defined type is always written qualified ("SCOTT.ADDRESS_T",
+  // "REF SCOTT.ADDRESS_T"): the owner is resolved when the column is made.
+  const bool ref = p.word("REF");
+  if (ref || p.next_is('.', 1)) {
+    auto owner = p.name();
+    if (!owner || !p.punct('.')) return fail(error, "qualified type name expected");
+    auto name = p.name();
+    if (!name) return fail(error, "type name expected after " + *owner + ".");
+    if (!p.at_end()) return fail(error, "unexpected " + p.next_text() + " in type declaration");
+    return user_defined_type(*owner, *name, ref);
+  }
   if (p.word("VARCHAR2") || p.word("VARCHAR")) {
     ok = character("VARCHAR2", describe_code::kVarchar2, false, true);
   } else if (p.word("NVARCHAR2")) {
@@ -411,6 +430,17 @@ std::optional<OracleType> parse_oracle_type(std::string_view declaration, std::s
   return t;
 }
 
+OracleType user_defined_type(std::string_view owner, std::string_view name, bool ref) {
+  OracleType t;
+  t.code = ref ? describe_code::kRef : describe_code::kObject;
+  t.type_owner = std::string(owner);
+  t.type_name = std::string(name);
+  t.data_type = ref ? "REF" : t.type_name;
+  t.declaration = (ref ? "REF " : "") + t.type_owner + "." + t.type_name;
+  t.data_length = ref ? 46 : 1;
+  return t;
+}
+
 OracleType type_from_sqlite_declaration(std::string_view declaration) {
   if (auto t = parse_oracle_type(declaration)) return *t;
   constexpr std::string_view kTextSuffix = " TEXT";
@@ -421,6 +451,7 @@ OracleType type_from_sqlite_declaration(std::string_view declaration) {
       t->exact_text = true;
       return *t;
     }
+    if (t && t->is_user_defined()) return *t;
   }
   // SQLite's affinity rules, in its own order of precedence.
   std::string up;
@@ -439,7 +470,8 @@ namespace ocilite {
 
 std::string column_type_sql(const OracleType& t) {
   std::string decl = t.declaration;
-  if (t.code == describe_code::kNumber) decl += " TEXT";
+  // Numbers and object values are texts SQLite must never convert.
+  if (t.code == describe_code::kNumber || t.is_user_defined()) decl += " TEXT";
   std::string out = "\"";
   for (char c : decl) {
     if (c == '"') out.push_back('"');

@@ -23,7 +23,8 @@ inline constexpr int kChar = 96;  // CHAR, NCHAR
 inline constexpr int kBinaryFloat = 100;
 inline constexpr int kBinaryDouble = 101;
 inline constexpr int kRowid = 104;  // ROWID, UROWID
-inline constexpr int kObject = 108;
+inline constexpr int kObject = 108;  // object types and named collections
+inline constexpr int kRef = 110;
 inline constexpr int kClob = 112;  // CLOB, NCLOB
 inline constexpr int kBlob = 113;
 inline constexpr int kBfile = 114;
@@ -55,6 +56,9 @@ struct OracleType {
   // A NUMBER-family column ocilite made: its values are exact decimal texts
   // under the `ocilite_number` collation (see column_type_sql).
   bool exact_text = false;
+  // A user-defined type: the object or collection type a column holds, or
+  // the type a REF column points to ("SCOTT", "ADDRESS_T").
+  std::string type_owner, type_name;
 
   // What OCI describe reports for a column of this type.
   int describe_size() const;       // OCI_ATTR_DATA_SIZE
@@ -62,6 +66,7 @@ struct OracleType {
   int describe_scale() const;      // OCI_ATTR_SCALE (NUMBER without scale: -127)
   bool is_character() const { return char_used != 0; }
   bool is_number() const { return code == describe_code::kNumber; }
+  bool is_user_defined() const { return code == describe_code::kObject || code == describe_code::kRef; }
 };
 
 // Parses an Oracle type declaration (case-insensitive, spaces free).
@@ -76,6 +81,10 @@ std::optional<OracleType> parse_oracle_type(std::string_view declaration, std::s
 // with scale 0, TEXT -> VARCHAR2(4000), BLOB or none -> BLOB, REAL -> BINARY_DOUBLE,
 // NUMERIC -> NUMBER). Never fails.
 OracleType type_from_sqlite_declaration(std::string_view declaration);
+
+// A column or attribute of the object or collection type `owner`.`name`,
+// or (`ref`) a REF to objects of it.
+OracleType user_defined_type(std::string_view owner, std::string_view name, bool ref);
 
 // The collation that orders NUMBER values stored as exact decimal texts.
 inline constexpr const char* kNumberCollation = "ocilite_number";

@@ -5,6 +5,7 @@
 
 #include "engine_error.h"
 #include "oci_handles_p.h"
+#include "oci_objects_p.h"
 
 namespace ocilite {
 namespace {
@@ -16,19 +17,6 @@ std::mutex& registry_mutex() {
 std::unordered_set<const void*>& registry() {
   static std::unordered_set<const void*> r;
   return r;
-}
-
-// Writes a scalar attribute at its own width.
-template <class T>
-void put_attr(void* attributep, ub4* sizep, T value) {
-  if (attributep) std::memcpy(attributep, &value, sizeof(T));
-  if (sizep) *sizep = sizeof(T);
-}
-
-// Text attributes: a pointer to memory owned by the handle, length in *sizep.
-void put_text_attr(void* attributep, ub4* sizep, const std::string& text) {
-  if (attributep) *static_cast<const OraText**>(attributep) = reinterpret_cast<const OraText*>(text.c_str());
-  if (sizep) *sizep = static_cast<ub4>(text.size());
 }
 
 sword bad_attribute(ErrorH* err) { return record_error(err, engine_error(ora::kIllegalAttribute)); }
@@ -242,6 +230,13 @@ sword OCIDescriptorAlloc(const void* parenth, void** descpp, ub4 type, size_t, v
       return OCI_SUCCESS;
     }
     case OCI_DTYPE_ROWID: *descpp = make_handle<RowidH>(type); return OCI_SUCCESS;
+    case OCI_DTYPE_DATE:
+    case OCI_DTYPE_TIMESTAMP:
+    case OCI_DTYPE_TIMESTAMP_TZ:
+    case OCI_DTYPE_TIMESTAMP_LTZ:
+    case OCI_DTYPE_INTERVAL_YM:
+    case OCI_DTYPE_INTERVAL_DS:
+      return alloc_datetime_descriptor(type, descpp) ? OCI_SUCCESS : OCI_INVALID_HANDLE;
     case OCI_DTYPE_LOB:
     case OCI_DTYPE_FILE: {
       auto* l = make_handle<LobH>(type);
@@ -380,7 +375,12 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
     }
     case OCI_DTYPE_PARAM:
     case OCI_HTYPE_DESCRIBE: {
-      if (trghndltyp == OCI_HTYPE_DESCRIBE) return record_error(err, engine_error(ora::kIllegalAttribute));
+      if (trghndltyp == OCI_HTYPE_DESCRIBE) {
+        auto* dsc = static_cast<DescribeH*>(h);
+        if (attrtype != OCI_ATTR_PARAM || !dsc->result) return record_error(err, engine_error(ora::kIllegalAttribute));
+        return put_attr<void*>(attributep, sizep, dsc->result), OCI_SUCCESS;
+      }
+      if (auto* tp = dynamic_cast<TypeParamH*>(h)) return type_param_attr(tp, err, attributep, sizep, attrtype);
       auto* p = static_cast<ParamH*>(h);
       const OracleType& t = p->col.type;
       bool character = t.code == 1 || t.code == 96 || t.code == 8 || t.code == 112;
@@ -401,12 +401,17 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
           put_attr<ub1>(attributep, sizep, static_cast<ub1>(!character ? 0 : t.charset_form ? t.charset_form : SQLCS_IMPLICIT));
           return OCI_SUCCESS;
         case OCI_ATTR_TYPE_NAME:
+          put_text_attr(attributep, sizep, p->type_name);
+          return OCI_SUCCESS;
         case OCI_ATTR_SCHEMA_NAME:
+          put_text_attr(attributep, sizep, p->type_schema);
+          return OCI_SUCCESS;
         case OCI_ATTR_SUB_NAME: {
           static const std::string empty;
           put_text_attr(attributep, sizep, empty);
           return OCI_SUCCESS;
         }
+        case OCI_ATTR_REF_TDO: return column_type_ref(*p, err, attributep, sizep);
         case OCI_ATTR_POSITION: put_attr<ub2>(attributep, sizep, p->position); return OCI_SUCCESS;
         case OCI_ATTR_FSPRECISION: put_attr<ub1>(attributep, sizep, static_cast<ub1>(t.scale ? *t.scale : 0)); return OCI_SUCCESS;
         case OCI_ATTR_LFPRECISION: put_attr<ub1>(attributep, sizep, static_cast<ub1>(t.precision ? *t.precision : 0)); return OCI_SUCCESS;

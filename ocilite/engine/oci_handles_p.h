@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -104,8 +105,11 @@ struct BindH : Handle {
   ub4 rows_returned = 0;
 };
 
+struct ObjectDefine;
+
 struct DefineH : Handle {
   StmtH* stmt = nullptr;
+  std::shared_ptr<ObjectDefine> object;  // set by OCIDefineObject
   ub4 position = 0;
   void* valuep = nullptr;
   sb4 value_sz = 0;
@@ -119,6 +123,8 @@ struct DefineH : Handle {
 
 struct ParamH : Handle {
   bool owned_by_stmt = true;
+  std::shared_ptr<Catalog> catalog;  // where a column's object type is found
+  std::string type_name, type_schema;  // of a user-defined column type, client character set
   ColumnDesc col;
   std::string name;  // client character set
   ub2 position = 0;
@@ -150,7 +156,11 @@ struct RowidH : Handle {
 
 struct ParamListH;  // not used yet
 
-struct DescribeH : Handle {};
+// What OCIDescribeAny found: the top parameter and the tree that owns it.
+struct DescribeH : Handle {
+  ParamH* result = nullptr;
+  std::shared_ptr<void> tree;
+};
 
 // A LOB or BFILE locator. A fetched locator holds the value as read (text
 // in UTF-8 for a CLOB, bytes for a BLOB, "BFILE:DIR/file" for a BFILE);
@@ -190,6 +200,19 @@ Handle* find_handle(const void* p, ub4 type = 0);
 template <class T>
 T* as(const void* p, ub4 type) {
   return static_cast<T*>(find_handle(p, type));
+}
+
+// ---- attribute values ----
+// Writes a scalar attribute at its own width.
+template <class T>
+void put_attr(void* attributep, ub4* sizep, T value) {
+  if (attributep) std::memcpy(attributep, &value, sizeof(T));
+  if (sizep) *sizep = sizeof(T);
+}
+// Text attributes: a pointer to memory owned by the handle, length in *sizep.
+inline void put_text_attr(void* attributep, ub4* sizep, const std::string& text) {
+  if (attributep) *static_cast<const OraText**>(attributep) = reinterpret_cast<const OraText*>(text.c_str());
+  if (sizep) *sizep = static_cast<ub4>(text.size());
 }
 
 // ---- error records ----

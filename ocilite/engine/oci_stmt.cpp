@@ -6,6 +6,7 @@
 
 #include "engine_error.h"
 #include "oci_handles_p.h"
+#include "oci_objects_p.h"
 #include "ora_format.h"
 #include "oracle_number.h"
 
@@ -178,6 +179,10 @@ struct TextScratch {
 WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDesc& col, Session& s, const CharsetInfo& cs,
                          TextScratch& scratch) {
   WriteResult r;
+  if (d.object) {
+    r.error = write_object_define(const_cast<DefineH&>(d), i, v, col, s, cs);
+    return r;
+  }
   char* p = element<char>(d.valuep, d.pvskip ? d.pvskip : static_cast<ub4>(d.value_sz), i);
   if (v.is_null()) {
     if (!d.indp) {
@@ -387,6 +392,11 @@ void make_params(StmtH* st) {
     p->type = OCI_DTYPE_PARAM;
     p->col = cols[i];
     p->name = utf8_to_client(st->env->charset, cols[i].name);
+    p->catalog = st->session ? st->session->catalog_shared() : nullptr;
+    if (cols[i].type.is_user_defined()) {
+      p->type_name = utf8_to_client(st->env->charset, cols[i].type.type_name);
+      p->type_schema = utf8_to_client(st->env->charset, cols[i].type.type_owner);
+    }
     p->position = static_cast<ub2>(i + 1);
     register_handle(p.get());
     st->params.push_back(std::move(p));
@@ -782,6 +792,7 @@ sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnpp, OCIError* errhp, ub4 po
   d->indp = indp;
   d->rlenp = rlenp;
   d->rcodep = rcodep;
+  d->object.reset();
   d->pvskip = static_cast<ub4>(value_sz);
   d->indskip = sizeof(sb2);
   d->rlskip = sizeof(ub2);
@@ -806,7 +817,12 @@ sword OCIParamGet(const void* hndlp, ub4 htype, OCIError* errhp, void** parmdpp,
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
   if (!err || !parmdpp) return OCI_INVALID_HANDLE;
   if (htype != OCI_HTYPE_STMT) {
-    if (!find_handle(hndlp, htype)) return OCI_INVALID_HANDLE;
+    Handle* h = find_handle(hndlp, htype);
+    if (!h) return OCI_INVALID_HANDLE;
+    if (auto* tp = dynamic_cast<TypeParamH*>(h)) {
+      clear_errors(err);
+      return type_param_get(tp, err, parmdpp, pos);
+    }
     clear_errors(err);
     return record_error(err, OraError{3001, "ORA-03001: unimplemented feature: parameters of this handle type"});
   }

@@ -104,6 +104,11 @@ void Rewriter::create_table(size_t i, size_t e, bool temporary) {
   begin_piece(0);
   piece_.is_ddl = true;
   std::string sql = "CREATE TABLE " + quote_ident(owner) + "." + quote_ident(name);
+  if (tok(i).kw("OF")) {
+    std::string relational = object_table_text(i, e, owner, name);
+    if (!failed()) r_ = rewrite_sql(s_, relational);
+    return;
+  }
   if (tok(i).kw("AS")) {
     put(sql + " AS", tok(0).offset);
     emit_query(i + 1, e, nullptr, true);
@@ -196,18 +201,21 @@ void Rewriter::create_table(size_t i, size_t e, bool temporary) {
     // Column: name type [DEFAULT expr] [constraints]
     std::string col = name_of(tok(k));
     ++k;
-    std::string type = parse_type(k, eb);
-    if (type.empty()) {
-      fail(902, k);
-      r_.error = OraError{902, "ORA-00902: invalid datatype"};
-      return;
-    }
-    std::string terr;
-    auto parsed_type = parse_oracle_type(type, &terr);
+    auto parsed_type = parse_user_type(k, owner);
+    if (failed()) return;
     if (!parsed_type) {
-      r_.error = OraError{902, "ORA-00902: invalid datatype"};
-      r_.error_offset = static_cast<int>(tok(k - 1).offset);
-      return;
+      std::string type = parse_type(k, eb);
+      if (type.empty()) {
+        fail(902, k);
+        r_.error = OraError{902, "ORA-00902: invalid datatype"};
+        return;
+      }
+      parsed_type = parse_oracle_type(type);
+      if (!parsed_type) {
+        r_.error = OraError{902, "ORA-00902: invalid datatype"};
+        r_.error_offset = static_cast<int>(tok(k - 1).offset);
+        return;
+      }
     }
     sql += quote_ident(col) + " " + column_type_sql(*parsed_type);
     if (std::find(key_columns.begin(), key_columns.end(), col) != key_columns.end()) sql += " NOT NULL";
@@ -584,6 +592,12 @@ void Rewriter::rewrite_create(size_t b, size_t e) {
       unit.name = name_of(tok(k + 2));
     }
     unit.source = std::string(src_.substr(what.offset));
+    if (unit.type == "TYPE" && !check_type_text(unit)) {
+      // A type ocilite can hold is created without compilation errors.
+      r_.action = Action::catalog;
+      r_.run = [unit, or_replace](Session& s) { return s.catalog().store_plsql(unit, or_replace); };
+      return;
+    }
     r_.action = Action::stored_plsql;
     r_.run = [unit, or_replace](Session& s) { return s.catalog().store_plsql(unit, or_replace); };
     return;

@@ -11,6 +11,7 @@
 
 #include "decimal_number.h"
 #include "engine_error.h"
+#include "object_values.h"
 #include "ora_format.h"
 #include "session.h"
 
@@ -751,6 +752,12 @@ void fn_to_col(sqlite3_context* ctx, int, sqlite3_value** argv) {
       if (raw->empty()) return sqlite3_result_null(ctx);
       return sqlite3_result_blob(ctx, raw->data(), static_cast<int>(raw->size()), SQLITE_TRANSIENT);
     }
+    case describe_code::kObject:
+    case describe_code::kRef: {
+      std::string t = value_text(v);
+      if (OraError e = check_user_defined_value(*type, t)) return sqlite3_result_error(ctx, e.text.c_str(), -1);
+      return result_text(ctx, t);
+    }
     case 1:
     case 96: {
       std::string t = value_text(v);
@@ -889,7 +896,7 @@ OraError register_sql_functions(sqlite3* db, Session* session) {
     int rc = sqlite3_create_function_v2(db, d.name, d.args, flags, session, d.fn, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return ora_internal(std::string("cannot register ") + d.name);
   }
-  return {};
+  return register_object_functions(db, session);
 }
 
 }  // namespace ocilite

@@ -714,6 +714,25 @@ void Rewriter::emit_expr(size_t b, size_t e, const Scope& scope) {
       continue;
     }
     if (call) {
+      if (parts.size() == 1 && t.kind == TokKind::Ident && t.upper == "REF" && tok(k + 2).name_like() &&
+          tok(k + 3).op(")")) {
+        // REF(alias): a REF to the row of an object table.
+        const TableRef* ref = find_ref(scope, name_of(tok(k + 2)));
+        if (!ref || !ref->info || ref->info->without_rowid) {
+          fail(ora::kInvalidIdentifier, k + 2, {"\"" + name_of(tok(k + 2)) + "\""});
+          return;
+        }
+        put("ocilite_ref(" + quote_string(ref->owner + "." + ref->name) + ", " + qualifier_text(*ref) + "._rowid_)",
+            t.offset);
+        i = k + 4;
+        continue;
+      }
+      if (size_t next = 0; !(parts.size() == 1 && t.kind == TokKind::Ident && !map_function(t.upper).empty()) &&
+                           emit_constructor(parts, k, scope, next)) {
+        if (failed()) return;
+        i = next;
+        continue;
+      }
       if (parts.size() > 1) {
         std::string full;
         for (size_t p : parts) full += (full.empty() ? "" : ".") + name_of(tok(p));

@@ -4,11 +4,13 @@
 
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "catalog/object_type.h"
 #include "session.h"
 #include "sql_lexer.h"
 #include "sql_rewriter.h"
@@ -74,6 +76,18 @@ class Rewriter {
   void create_index(size_t i, size_t e, bool unique);
   void create_view(size_t i, size_t e, bool or_replace);
   std::string parse_type(size_t& i, size_t e);  // Oracle type declaration text
+
+  // ---- user-defined types (sql_objects.cpp) ----
+  std::optional<ObjectType> object_type_named(const std::vector<size_t>& parts) const;
+  // A constructor call at parts..k+1; false when the name is no type.
+  bool emit_constructor(const std::vector<size_t>& parts, size_t k, const Scope& scope, size_t& next);
+  // "[REF] [owner.]type" at k naming a user-defined type: its column type
+  // (k moved past it); nullopt when it is none (failed() tells errors).
+  std::optional<OracleType> parse_user_type(size_t& k, const std::string& owner);
+  // CREATE TABLE owner.name OF type ...: the equivalent relational text.
+  std::string object_table_text(size_t of, size_t e, const std::string& owner, const std::string& name);
+  // A CREATE TYPE that ocilite can hold: no error; else ORA-24344.
+  OraError check_type_text(const PlsqlUnit& unit);
   std::set<std::string> date_columns();
 
   Session& s_;

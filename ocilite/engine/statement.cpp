@@ -8,6 +8,7 @@
 
 #include "decimal_number.h"
 #include "engine_error.h"
+#include "object_values.h"
 #include "ora_format.h"
 #include "session.h"
 #include "sql_functions.h"
@@ -488,6 +489,10 @@ void value_as_text(const Value& v, const ColumnDesc& col, Session& session, std:
     case Value::Kind::blob: out = raw_to_hex(v.s); return;
     case Value::Kind::text: {
       int code = col.type.code;
+      if (code == describe_code::kObject) {
+        out = object_display_text(v.s, session);
+        return;
+      }
       if (code == 2 && !is_canonical_number_text(v.s)) {
         // A NUMBER stored as text by SQLite's own conversion ("1.0e+20"):
         // printed as Oracle prints it.

@@ -531,7 +531,8 @@ int oci8_define_by_pos(OciSession* s, OciCursor* c, OciMsgBuf msg) {
           fn.OCIDefineObject(def, s->err, d.define_type == 108 ? d.type_desc : nullptr,
                              reinterpret_cast<void**>(c->data[i]), nullptr, reinterpret_cast<void**>(c->data[i] + 8),
                              nullptr) != OCI_SUCCESS ||
-          fn.OCIDefineArrayOfStruct(def, s->err, d.width, d.define_type == 108 ? d.width : 2, 0, 0) != OCI_SUCCESS)
+          // Each row's 16 bytes hold the value pointer and its indicator pointer.
+          fn.OCIDefineArrayOfStruct(def, s->err, d.width, d.width, 0, 0) != OCI_SUCCESS)
         return fail();
     } else {
       if (fn.OCIDefineByPos(c->stmt, &def, s->err, pos, c->data[i], sizeof(void*), d.define_type, c->ind[i], c->rlen[i],
