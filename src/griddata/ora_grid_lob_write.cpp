@@ -86,6 +86,11 @@ int oci_check_object_expression(std::u16string_view text, OciMsgBuf msg) {
       if (c == quote) quote = 0;
       continue;
     }
+    if (c == u'\0') {
+      // Not even inside quotes: the statement text would end there.
+      msg.set(kBadChar);
+      return kOciOracleError;
+    }
     if (c == u'\'' || c == u'"') {
       quote = c;
     } else if (c == u';') {
@@ -141,6 +146,16 @@ int oci_write_lob_cell(CEditableOraGridData* g, OciSession* s, int32_t row, int3
                {name.dir_alias, name.file_name});
   } else {
     const bool clob = d.data_type == kTypeClob;
+    // A CLOB text must convert whole, and hold no NUL: a cell read back
+    // ends at its first NUL, so the rest would be saved out of sight.
+    if (clob) {
+      bool lossy = false;
+      (void)wide_to_client(text, &lossy);
+      if (lossy || text.find(u'\0') != std::u16string::npos) {
+        inner.set(format(u"データ長が不正です(%s)\n", {d.wname}));
+        rc = kOciBadLength;
+      }
+    }
     // A NULL LOB has no locator to write through: make it empty first.
     bool was_null = false;
     if (!inserted) {
@@ -151,7 +166,7 @@ int oci_write_lob_cell(CEditableOraGridData* g, OciSession* s, int32_t row, int3
         was_null = h.null_flag != 0 || h.locator == nullptr;
       }
     }
-    if (was_null)
+    if (rc == kOciOk && was_null)
       rc = run(format(u"update %s \nset \"%s\" = %s \n", {table, d.wname, clob ? u"empty_clob()" : u"empty_blob()"}) +
                    at.Clause(0),
                {});
@@ -168,14 +183,7 @@ int oci_write_lob_cell(CEditableOraGridData* g, OciSession* s, int32_t row, int3
         inner.set(kLobNotFound);
         rc = kOciOracleError;
       } else if (clob) {
-        bool lossy = false;
-        (void)wide_to_client(text, &lossy);
-        if (lossy) {
-          inner.set(format(u"データ長が不正です(%s)\n", {d.wname}));
-          rc = kOciBadLength;
-        } else {
-          rc = WriteClobText(s, h, text, inner);
-        }
+        rc = WriteClobText(s, h, text, inner);
       } else {
         rc = oci_hlob_upload(s, &h, text, inner);
       }

@@ -194,7 +194,9 @@ class Saver {
 
   // A value must fit its column: NULL only where the column allows it (19),
   // at most the buffer width less its terminator in the session's bytes and
-  // every character convertible (20). `wrap` is the phase's error form.
+  // every character convertible (20). A NUL character is not: values are
+  // bound as terminated texts, so the rest of the text would be lost
+  // without a word. `wrap` is the phase's error form.
   int CheckValue(int32_t row, int32_t col, int32_t err_col, std::u16string_view text, const char16_t* wrap) {
     const OciColumnDesc& d = g_->GetDataset()->cols[static_cast<std::size_t>(col)];
     int rc = kOciOk;
@@ -207,7 +209,7 @@ class Saver {
     } else if (d.kind == 0) {
       bool lossy = false;
       const std::string bytes = wide_to_client(text, &lossy);
-      if (lossy || d.width == 0 || bytes.size() > d.width - 1) {
+      if (lossy || d.width == 0 || bytes.size() > d.width - 1 || text.find(u'\0') != std::u16string_view::npos) {
         rc = kOciBadLength;
         detail = format(kBadLength, {d.wname});
       }
