@@ -70,6 +70,12 @@ void CCancelDlg::OnDisplayTimer() {
 
 bool CCancelDlg::DisplayTimerPending() const { return timer_ && timer_->isActive(); }
 
+MsgTarget* CCancelDlg::Owner() const {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+    if (auto* target = dynamic_cast<MsgTarget*>(w)) return target;
+  return nullptr;
+}
+
 QString CCancelDlg::Line(int index) const {
   return index >= 0 && index < 2 && line_[index] ? line_[index]->text() : QString();
 }
@@ -84,6 +90,9 @@ intptr_t CCancelDlg::OnMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam) 
       return 0;
     case progress::kQueryEnableCancel:
       cancel_->setEnabled(wparam != 0);
+      return 0;
+    case progress::kQueryForOwner:
+      if (MsgTarget* owner = Owner()) return owner->send(msg, wparam, lparam);
       return 0;
     case progress::kQueryRowsFetched: {
       if (DisplayTimerPending()) return 0;

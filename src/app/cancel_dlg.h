@@ -2,7 +2,8 @@
 // rows are transferred. Two text lines and a Cancel button that asks
 // "キャンセルしますか？" first. With delayed display the dialog stays hidden
 // for its first half second (the main window takes no input meanwhile), so
-// a quick query never shows it.
+// a quick query never shows it. Message 1224 is its owner's: the dialog
+// passes it on to the nearest window above it that takes messages.
 #pragma once
 
 #include <QString>
@@ -34,6 +35,9 @@ class CCancelDlg final : public COperationDlg {
   QString Line(int index) const;
   QPushButton* CancelButton() const { return cancel_; }
   bool DisplayTimerPending() const;
+  // The window message 1224 is passed on to: the nearest of the dialog's
+  // parents that takes window messages, or none.
+  MsgTarget* Owner() const;
 
  protected:
   bool CreateControls() override;

@@ -14,6 +14,9 @@ inline constexpr uint32_t kQueryEnableCancel = 0x8066;  // wParam 0 disable, 1 e
 // posted: the rows so far, in lParam (the cursor layer puts them in wParam;
 // the dialog takes either)
 inline constexpr uint32_t kQueryRowsFetched = 0x8067;
+// Not the dialog's own: passed on to its owner window, whose answer is the
+// dialog's.
+inline constexpr uint32_t kQueryForOwner = 1224;
 
 // Progress dialog (CCommonCancelDlg).
 inline constexpr uint32_t kEnd = 0x8401;          // posted: wParam result code

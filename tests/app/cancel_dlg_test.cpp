@@ -8,9 +8,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "support/qt_environment.h"
 #include "app/cancel_dlg.h"
@@ -245,6 +247,56 @@ TEST(CancelDlgTest, ASlowQueryShowsTheDelayedDialogOverTheMainWindowWhichTakesNo
   // Input reaches the main window again.
   QTest::mouseClick(button, Qt::LeftButton);
   EXPECT_EQ(clicks, 2);
+}
+
+// A window that takes messages: what reaches it, and on which thread.
+class OwnerWindow : public QWidget, public MsgTarget {
+ public:
+  struct Got {
+    uint32_t msg;
+    uintptr_t wparam;
+    intptr_t lparam;
+    bool on_ui_thread;
+    bool operator==(const Got&) const = default;
+  };
+  intptr_t send(uint32_t msg, uintptr_t wparam, intptr_t lparam) override {
+    got.push_back({msg, wparam, lparam, QThread::currentThread() == thread()});
+    return 1000 + lparam;
+  }
+  void post(uint32_t msg, uintptr_t wparam, intptr_t lparam) override { send(msg, wparam, lparam); }
+  std::vector<Got> got;
+};
+
+TEST(CancelDlgTest, Message1224GoesOnToTheOwnerWindow) {
+  enum class Owner { Parent, AboveTheParent, None };
+  for (Owner where : {Owner::Parent, Owner::AboveTheParent, Owner::None}) {
+    SCOPED_TRACE(static_cast<int>(where));
+    OwnerWindow owner;
+    QWidget plain;
+    QWidget* parent = &owner;
+    if (where == Owner::AboveTheParent) parent = new QWidget(&owner);
+    if (where == Owner::None) parent = &plain;
+    intptr_t answer = -1, other_answer = -1;
+    const int rc = run_query_operation(
+        parent,
+        [&](BackgroundOperation& op) {
+          answer = op.target()->send(progress::kQueryForOwner, 7, 42);
+          op.target()->post(progress::kQueryForOwner, 8, 43);
+          other_answer = op.target()->send(progress::kQueryForOwner + 1, 9, 44);  // the dialog's to ignore
+          return 0;
+        },
+        nullptr, false);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(other_answer, 0);
+    if (where == Owner::None) {
+      EXPECT_EQ(answer, 0);
+      EXPECT_TRUE(owner.got.empty());
+      continue;
+    }
+    EXPECT_EQ(answer, 1042);
+    const std::vector<OwnerWindow::Got> expected = {{1224, 7, 42, true}, {1224, 8, 43, true}};
+    EXPECT_EQ(owner.got, expected);
+  }
 }
 
 TEST(CancelDlgTest, SendsAfterTheDialogIsGoneReturnAtOnce) {
