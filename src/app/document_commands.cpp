@@ -250,6 +250,10 @@ void WireView(DocumentArea& a) {
   CTernApp& app = *a.app;
   view.on_message = [frame](std::u16string_view text) { frame->set_message_text(text); };
   view.on_calc_text = [frame](std::u16string_view text) { frame->set_pane_text(pane::kCalc, text); };
+  // The pane exists only with END_KEY_LIKE_EXCEL; without it the text goes nowhere.
+  view.on_end_mode = [frame](bool on) {
+    frame->set_pane_text(pane::kEnd, on ? CMainFrame::kEndPaneTip : std::u16string_view());
+  };
   view.on_data_changed = [&a] { UpdateDocumentPanes(a); };
   view.send_hint = [&app](int32_t hint) { app.update_all_views(hint); };
   view.calc_type = [&app] { return app.settings().GRID_CALC_TYPE; };

@@ -31,6 +31,9 @@ CTernView::CTernView(CTernDoc& doc, QWidget* parent) : QWidget(parent), doc_(doc
     if (on_message) on_message(text);
   };
   main->selection_stat = [this](std::u16string_view) { RecalcCalcPane(); };
+  main->end_mode_changed = [this](bool on) {
+    if (on_end_mode) on_end_mode(on);
+  };
   splitter_->on_pane_created = [this](CGridCtrl*) {
     // A new pane: every view sets its panes' header flags again.
     if (send_hint) {
@@ -200,7 +203,16 @@ void CTernView::OnUpdate(int32_t hint, int64_t arg) {
     case h::kFilterClear:
       if (clear_filter) clear_filter();
       break;
-    case h::kGridDataChanged:
+    case h::kGridDataChanged: {
+      // The open cell-data dialog shows its cell again. The grid is redrawn
+      // either way: a dialog over it does not make its cells current.
+      ForEachPane([](CGridCtrl& p) {
+        p.RefreshDataDialog();
+        p.update();
+      });
+      if (on_data_changed) on_data_changed();
+      break;
+    }
     case h::kLobChanged:
       ForEachPane([](CGridCtrl& p) { p.update(); });
       if (on_data_changed) on_data_changed();

@@ -49,6 +49,7 @@ class CTernView : public QWidget, public kestrel::MsgTarget {
   // ---- hooks ----
   std::function<void(std::u16string_view)> on_message;    // message pane
   std::function<void(std::u16string_view)> on_calc_text;  // calculation pane
+  std::function<void(bool on)> on_end_mode;               // END pane: the focused pane's End mode
   std::function<void()> on_data_changed;                  // edit counter, title
   std::function<int32_t()> calc_type;                     // GRID_CALC_TYPE
   std::function<bool()> status_bar_visible;

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 
 #include "app/app_ids.h"
 #include "app/area_hooks.h"
@@ -20,6 +21,7 @@
 #include "app/table_list_dlg.h"
 #include "app/tern_app.h"
 #include "app/tern_view.h"
+#include "app/view_hints.h"
 #include "document_db.h"
 #include "griddata/grid_data.h"
 #include "gridctrl/grid_ctrl.h"
@@ -218,6 +220,77 @@ TEST_F(DocumentEndToEndTest, PickEditSaveAndAFailedSave) {
   EXPECT_EQ(OtherValue(u"select count(*) from emp"), u"14");
 
   // The second session goes before the program unloads the client library.
+  close_session(&other_);
+  app->exit_instance();
+}
+
+// END_KEY_LIKE_EXCEL=1 in the user's settings: the status bar has the END
+// pane, which says "END" while the grid waits in End mode; the options
+// sheet's way of turning the setting off takes the pane away.
+TEST_F(DocumentEndToEndTest, EndPaneFollowsTheEndKey) {
+  const std::filesystem::path ini = tmp_.path() / "config" / "BRANT" / "ORACLE" / "kestrel.ini";
+  std::filesystem::create_directories(ini.parent_path());
+  {
+    std::ofstream out(ini);
+    out << "[GRID]\nEND_KEY_LIKE_EXCEL=1\n";
+  }
+  auto app = MakeApp();
+  testing::ScriptedUi ui;
+  ASSERT_TRUE(app->init_instance());
+  ASSERT_EQ(app->settings().END_KEY_LIKE_EXCEL, 1);
+  CMainFrame* frame = app->main_frame();
+  frame->resize(1000, 600);
+  frame->show();
+  const std::vector<uint32_t> ids = frame->pane_ids();
+  ASSERT_EQ(ids.size(), 7u);
+  EXPECT_EQ(ids.back(), pane::kEnd);
+  QLabel* end_pane = frame->pane(pane::kEnd);
+  ASSERT_NE(end_pane, nullptr);
+  EXPECT_EQ(end_pane->text(), QString());
+
+  PickEmpInTheDialog();
+  Run(frame, cmd::kTableSelect);
+  auto* view = dynamic_cast<CTernView*>(frame->centralWidget());
+  ASSERT_NE(view, nullptr);
+  CGridCtrl* pane = view->Splitter()->MainPane();
+  CGridData* data = pane->GetGridData();
+  ASSERT_EQ(data->GetRowCnt(), 14);
+  pane->SetCurCell(2, 1);
+  Key(pane, Qt::Key_End, {});
+  EXPECT_EQ(end_pane->text(), QStringLiteral("END"));
+  EXPECT_EQ(data->GetCurRow(), 2);
+  QApplication::processEvents();
+  EXPECT_TRUE(frame->grab().toImage().save(QString::fromStdString((ArtifactDir() / "document_end_mode.png").string())));
+  Key(pane, Qt::Key_Down, {});
+  EXPECT_EQ(data->GetCurRow(), 13) << "End then Down goes to the last row";
+  EXPECT_EQ(end_pane->text(), QString());
+  Key(pane, Qt::Key_End, {});
+  Key(pane, Qt::Key_End, {});
+  EXPECT_EQ(end_pane->text(), QString()) << "a second End ends End mode";
+  Key(pane, Qt::Key_End, {});
+  ASSERT_EQ(end_pane->text(), QStringLiteral("END"));
+
+  // Off, as the options sheet applies it: 6 panes, End to the last column.
+  app->settings().END_KEY_LIKE_EXCEL = 0;
+  frame->set_indicators(false);
+  app->update_all_views(hint::kSettingsChanged);
+  EXPECT_EQ(frame->pane_ids().size(), 6u);
+  EXPECT_EQ(frame->pane(pane::kEnd), nullptr);
+  EXPECT_FALSE(pane->IsEndMode());
+  pane->SetCurCell(2, 0);
+  Key(pane, Qt::Key_End, {});
+  EXPECT_EQ(data->GetCurCol(), 3);
+  EXPECT_EQ(data->GetCurRow(), 2);
+
+  // And on again: the new pane starts empty and follows the key.
+  app->settings().END_KEY_LIKE_EXCEL = 1;
+  frame->set_indicators(true);
+  app->update_all_views(hint::kSettingsChanged);
+  ASSERT_NE(frame->pane(pane::kEnd), nullptr);
+  EXPECT_EQ(frame->pane(pane::kEnd)->text(), QString());
+  Key(pane, Qt::Key_End, {});
+  EXPECT_EQ(frame->pane(pane::kEnd)->text(), QStringLiteral("END"));
+
   close_session(&other_);
   app->exit_instance();
 }

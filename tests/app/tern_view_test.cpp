@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <array>
 #include <memory>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/view_hints.h"
 #include "griddata/cell_text_source.h"
 #include "griddata/text_pool_grid_data.h"
+#include "gridctrl/data_edit_dlg.h"
 #include "gridctrl/grid_ctrl.h"
 #include "gridctrl/gridctrl_constants.h"
 #include "gridctrl/wheel_splitter.h"
@@ -114,6 +116,57 @@ TEST_F(TernViewTest, FailedSaveMovesToTheCell) {
   CGridData& data = doc->GetEditableData();
   EXPECT_EQ(data.GetCurRow(), 3);
   EXPECT_EQ(data.GetCurCol(), 2);
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+TEST_F(TernViewTest, GridDataChangedFromADialogRefreshesTheOpenDataDialog) {
+  ASSERT_TRUE(doc->RunTableSelection(0));
+  CGridCtrl* pane = view->Splitter()->MainPane();
+  pane->SetCurCell(2, 1);
+  CEditableGridData& data = doc->GetEditableData();
+  bool shown = false;
+  int data_changed = 0;
+  view->on_data_changed = [&data_changed] { ++data_changed; };
+  QTimer::singleShot(0, [&] {
+    auto* dlg = dynamic_cast<CDataEditDlg*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    shown = true;
+    EXPECT_EQ(dlg->Text(), u"SMITH");
+    // A change another dialog made, then its hint.
+    ASSERT_EQ(data.UpdateData(2, 1, u"ADAMS"), 0);
+    view->OnUpdate(hint::kGridDataChanged, 0);
+    EXPECT_EQ(dlg->Text(), u"ADAMS");
+    dlg->reject();
+  });
+  pane->RunCommand(gridctrl::kCmdDataEdit);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(data_changed, 1) << "the edit counter follows";
+  EXPECT_EQ(data.GetData(2, 1), u"ADAMS");
+}
+
+TEST_F(TernViewTest, GridDataChangedWithoutADialogRedrawsTheGrid) {
+  ASSERT_TRUE(doc->RunTableSelection(0));
+  CGridCtrl* pane = view->Splitter()->MainPane();
+  QApplication::processEvents();
+  PaintCounter counter(pane);
+  ASSERT_EQ(doc->GetEditableData().UpdateData(0, 1, u"KING"), 0);
+  QApplication::processEvents();
+  ASSERT_EQ(counter.paints, 0) << "a change alone does not repaint";
+  view->OnUpdate(hint::kGridDataChanged, 0);
+  QApplication::processEvents();
+  EXPECT_GT(counter.paints, 0);
 }
 
 }  // namespace
