@@ -7,7 +7,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <set>
 
 #include "support/qt_environment.h"
@@ -145,6 +148,72 @@ TEST_F(SaveRunnerTest, CancelAnsweredYesRollsBackAndTheSessionStaysUsable) {
   r = run_save(nullptr, grid_);
   EXPECT_EQ(r.code, kOciOk) << utf16_to_utf8(r.message);
   EXPECT_EQ(committed(), std::make_pair(kRows, kRows));
+}
+
+TEST_F(SaveRunnerTest, CancelEndsAWaitForARowAnotherSessionHolds) {
+  ASSERT_EQ(oci_execute_sql(session_, u"create table l (id number(5) primary key, c clob)", OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_execute_sql(session_, u"insert into l values (1, 'old')", OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(oci_ora_commit(session_, OciMsgBuf(msg_)), kOciOk);
+  grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
+  ds_.clear();
+  ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select l.*, rowid from l", 100, OciMsgBuf(msg_)), kOciOk);
+  ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"L", 0, false), 0);
+  ASSERT_EQ(grid_.UpdateData(0, 1, u"new"), 0);
+  // The other session holds the row, so the CLOB's select ... for update waits.
+  OciSession* other = login();
+  ASSERT_NE(other, nullptr);
+  OciDataset held;
+  ASSERT_EQ(oci_cre_sel_cursor(other, &held, u"select id from l where id = 1 for update", 10, OciMsgBuf(msg_)), kOciOk);
+
+  // Cancel half a second into the wait; should the save not end, the row is
+  // let go after a while so that the test fails instead of hanging.
+  bool pressed = false;
+  QTimer watch;
+  watch.setInterval(1);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dlg = testing::find_top_level<CCommonCancelDlg>();
+    if (pressed || !dlg || !dlg->isVisible()) return;
+    pressed = true;
+    QTimer::singleShot(500, dlg, [dlg] {
+      testing::answer_question_later(QMessageBox::Yes);
+      dlg->CancelButton()->click();
+    });
+  });
+  watch.start();
+  std::atomic<bool> ended{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 800 && !ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!ended) {
+      char16_t m[256] = {};
+      oci_ora_rollback(other, OciMsgBuf(m));
+    }
+  });
+  const auto start = std::chrono::steady_clock::now();
+  SaveRunResult r = run_save(nullptr, grid_);
+  const auto took = std::chrono::steady_clock::now() - start;
+  ended = true;
+  watchdog.join();
+  watch.stop();
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(r.code, kOciCancelled) << utf16_to_utf8(r.message);
+  EXPECT_EQ(r.message, u"キャンセルしました\n");
+  EXPECT_LT(took, std::chrono::seconds(5));
+  EXPECT_TRUE(grid_.IsUpdateCell(0, 1));
+
+  // The session is usable and the table as it was; once the row is free
+  // the same save goes through.
+  char16_t value[64] = {};
+  ASSERT_EQ(oci_select_value(session_, u"select c from l", value, sizeof value, OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(std::u16string(value), u"old");
+  held.clear();
+  ASSERT_EQ(oci_ora_rollback(other, OciMsgBuf(msg_)), kOciOk);
+  oci_ora_logout(&other);
+  r = run_save(nullptr, grid_);
+  ASSERT_EQ(r.code, kOciOk) << utf16_to_utf8(r.message);
+  other = login();
+  ASSERT_EQ(oci_select_value(other, u"select c from l", value, sizeof value, OciMsgBuf(msg_)), kOciOk);
+  EXPECT_EQ(std::u16string(value), u"new");
+  oci_ora_logout(&other);
 }
 
 }  // namespace
