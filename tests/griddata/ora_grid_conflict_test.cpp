@@ -3,6 +3,7 @@
 // a row lock is ended by the cancel flag, and the session goes on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -44,10 +45,11 @@ class OraGridConflictTest : public testing::OraGridDbTest {
 const std::vector<std::string> kOriginal = {"1|n1|c1", "2|n2|c2", "3|n3|c3", "4|n4|c4", "5|n5|c5", "6|n6|c6"};
 
 // How the other session takes row 4 and how it lets it go; which rows the
-// grid changes, and the row the save is stopped at.
+// grid changes (or deletes), and the row the save is stopped at.
 struct HeldRow {
   const char16_t* take;
   bool commit;
+  bool remove;
   std::vector<int32_t> edited;
   int32_t stopped_at;
 };
@@ -72,31 +74,36 @@ TEST_F(OraGridConflictTest, ARowHeldElsewhereStopsTheSaveThereUntilItIsLetGo) {
   // client, so a statement writing any row waits for it and is refused at
   // its first row: the held row comes first there.
   const HeldRow cases[] = {
-      {kUpdateHeld, true, {3, 5}, 3},
-      {kUpdateHeld, false, {3, 5}, 3},
-      {kSelectHeld, true, {1, 3, 5}, 3},
-      {kSelectHeld, false, {1, 3, 5}, 3},
+      {kUpdateHeld, true, false, {3, 5}, 3},
+      {kUpdateHeld, false, false, {3, 5}, 3},
+      {kSelectHeld, true, false, {1, 3, 5}, 3},
+      {kSelectHeld, false, false, {1, 3, 5}, 3},
+      {kSelectHeld, false, true, {1, 3, 5}, 3},
   };
   for (const HeldRow& c : cases) {
-    SCOPED_TRACE(utf16_to_utf8(c.take) + (c.commit ? ", commit" : ", rollback"));
+    SCOPED_TRACE(utf16_to_utf8(c.take) + (c.commit ? ", commit" : ", rollback") + (c.remove ? ", delete" : ""));
     load(u"select t.*, rowid from t order by id", u"T");
-    for (int32_t r : c.edited) ASSERT_EQ(grid_.UpdateData(r, 1, format(u"mine%d", {r + 1})), 0);
+    for (int32_t r : c.edited) {
+      if (c.remove) ASSERT_EQ(grid_.DeleteRows(r, r), 0);
+      else ASSERT_EQ(grid_.UpdateData(r, 1, format(u"mine%d", {r + 1})), 0);
+    }
+    auto changed = [&](int32_t r) { return c.remove ? grid_.IsDeleteRow(r) : grid_.GetData(r, 1) != u"n6"; };
     other_ = login();
     ASSERT_NE(other_, nullptr);
     Take(other_, c.take);
 
     EXPECT_EQ(save(), kOciOracleError) << message();
-    EXPECT_EQ(message().rfind("update error\n", 0), 0u) << message();
+    EXPECT_EQ(message().rfind(c.remove ? "delete error\n" : "update error\n", 0), 0u) << message();
     EXPECT_NE(message().find("ORA-00054"), std::string::npos) << message();
-    EXPECT_EQ(err_, (CellPoint{1, c.stopped_at}));
+    EXPECT_EQ(err_, (CellPoint{c.remove ? -1 : 1, c.stopped_at}));
     // The edits and their undo history stay; nothing reached the table.
-    for (int32_t r : c.edited) EXPECT_TRUE(grid_.IsUpdateCell(r, 1)) << r;
-    EXPECT_EQ(grid_.GetData(5, 1), u"mine6");
+    for (int32_t r : c.edited) EXPECT_TRUE(c.remove ? grid_.IsDeleteRow(r) : grid_.IsUpdateCell(r, 1)) << r;
+    EXPECT_TRUE(changed(5));
     ASSERT_TRUE(grid_.CanUndo());
     grid_.Undo();
-    EXPECT_EQ(grid_.GetData(5, 1), u"n6");
+    EXPECT_FALSE(changed(5));
     grid_.Redo();
-    EXPECT_EQ(grid_.GetData(5, 1), u"mine6");
+    EXPECT_TRUE(changed(5));
     EXPECT_EQ(table(), kOriginal);
 
     char16_t m[256] = {};
@@ -104,10 +111,15 @@ TEST_F(OraGridConflictTest, ARowHeldElsewhereStopsTheSaveThereUntilItIsLetGo) {
     oci_ora_logout(&other_);
     ASSERT_EQ(save(), kOciOk) << message();
     EXPECT_EQ(err_, CellPoint{});
-    std::vector<std::string> expected = kOriginal;
-    for (int32_t r : c.edited) expected[static_cast<std::size_t>(r)] = utf16_to_utf8(format(u"%d|mine%d|c%d", {r + 1, r + 1, r + 1}));
+    std::vector<std::string> expected;
+    for (int32_t r = 0; r < 6; ++r) {
+      const bool edited = std::find(c.edited.begin(), c.edited.end(), r) != c.edited.end();
+      if (!edited) expected.push_back(kOriginal[static_cast<std::size_t>(r)]);
+      else if (!c.remove) expected.push_back(utf16_to_utf8(format(u"%d|mine%d|c%d", {r + 1, r + 1, r + 1})));
+    }
     EXPECT_EQ(table(), expected);
-    exec(u"update t set name = 'n' || id");
+    exec(u"delete from t");
+    for (int i = 1; i <= 6; ++i) exec(format(u"insert into t values (%d, 'n%d', 'c%d')", {i, i, i}));
     exec(u"commit");
   }
 }
