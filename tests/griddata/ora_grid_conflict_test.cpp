@@ -199,5 +199,40 @@ TEST_F(OraGridConflictTest, CancelEndsAWaitForALockedRow) {
   }
 }
 
+TEST_F(OraGridConflictTest, CancelEndsAWaitThroughTheOldInterface) {
+  // The old interface has no LOBs: a table without one.
+  exec(u"create table o (id number(5) primary key, name varchar2(10))");
+  exec(u"insert into o values (1, 'n1')");
+  exec(u"commit");
+  load(u"select o.*, rowid from o", u"O");
+  char16_t m[512] = {};
+  if (oci_set_lda_mode(session_, true, OciMsgBuf(m)) != kOciOk)
+    GTEST_SKIP() << "the client has no old interface: " << utf16_to_utf8(m);
+  ASSERT_EQ(grid_.UpdateData(0, 1, u"mine"), 0);
+  other_ = login();
+  ASSERT_NE(other_, nullptr);
+  exec(u"update o set name = 'held'", other_);
+  CancelFlag cancel{0};
+  const auto start = Clock::now();
+  int rc = -1;
+  {
+    DelayedCancel later(&cancel, std::chrono::milliseconds(300), std::chrono::seconds(8), [this] {
+      char16_t m2[256] = {};
+      oci_ora_rollback(other_, OciMsgBuf(m2));
+    });
+    rc = save(nullptr, &cancel);
+  }
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(rc, kOciCancelled) << message();
+  EXPECT_EQ(std::u16string(msg_), u"キャンセルしました\n");
+  EXPECT_EQ(rows(u"select name from o"), std::vector<std::string>{"n1"});
+  ASSERT_EQ(oci_ora_rollback(other_, OciMsgBuf(m)), kOciOk);
+  oci_ora_logout(&other_);
+  cancel.store(0);
+  ASSERT_EQ(save(nullptr, &cancel), kOciOk) << message();
+  EXPECT_EQ(rows(u"select name from o"), std::vector<std::string>{"mine"});
+  oci_set_lda_mode(session_, false, OciMsgBuf(m));
+}
+
 }  // namespace
 }  // namespace kestrel
