@@ -18,19 +18,20 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char16_t kSelect[] = u"select p.*, rowid from p order by id";
-constexpr char16_t kTable[] = u"select id, name, note, n from p order by id";
+constexpr char16_t kTable[] =
+    u"select id, name, note, n, to_char(d, 'YYYY-MM-DD HH24:MI:SS') from p order by id";
 
 class OraGridPreviewRunTest : public testing::OraGridDbTest {
  protected:
   void SetUp() override {
     testing::OraGridDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    exec(u"create table p (id number(5) primary key, name varchar2(40), note varchar2(40), n number(7,2))");
-    exec(u"insert into p values (1, 'one', 'first', 1)");
-    exec(u"insert into p values (2, 'two', NULL, 2.5)");
-    exec(u"insert into p values (3, 'it''s three', '三', NULL)");
-    exec(u"insert into p values (4, '𠮷', 'four', 4)");
-    exec(u"insert into p values (5, NULL, NULL, 5)");
+    exec(u"create table p (id number(5) primary key, name varchar2(40), note varchar2(40), n number(7,2), d date)");
+    exec(u"insert into p values (1, 'one', 'first', 1, to_date('2024-02-29 13:14:15', 'YYYY-MM-DD HH24:MI:SS'))");
+    exec(u"insert into p values (2, 'two', NULL, 2.5, NULL)");
+    exec(u"insert into p values (3, 'it''s three', '三', NULL, NULL)");
+    exec(u"insert into p values (4, '𠮷', 'four', 4, NULL)");
+    exec(u"insert into p values (5, NULL, NULL, 5, NULL)");
     exec(u"commit");
     // Closed, so the copies are whole files.
     oci_ora_logout(&session_);
@@ -84,10 +85,11 @@ const EditScript kScripts[] = {
        Set(g, 2, 3, u"3");
        Set(g, 3, 1, u"𠮷野家😀''");
        Set(g, 4, 2, u"a;\nb");  // a statement end inside the quotes
+       Set(g, 1, 4, std::u16string(g.GetData(0, 4)));  // a date as the session shows it
      }},
     {"inserts",
      [](CEditableOraGridData& g) {
-       Insert(g, {u"10", u"ten's", u"", u"10.5"});
+       Insert(g, {u"10", u"ten's", u"", u"10.5", std::u16string(g.GetData(0, 4))});
        Insert(g, {u"11", u"", u"十一 😀", u""});
        Insert(g, {u"12", u"''", u"𠮷", u"-1"});
      }},
