@@ -163,8 +163,9 @@ struct DescribeH : Handle {
 };
 
 // A LOB or BFILE locator. A fetched locator holds the value as read (text
-// in UTF-8 for a CLOB, bytes for a BLOB, "BFILE:DIR/file" for a BFILE);
-// writing through a locator needs the row's address and comes later.
+// in UTF-8 for a CLOB, bytes for a BLOB, "BFILE:DIR/file" for a BFILE) and,
+// for writes, the address of its row: the rowid, or for an index-organised
+// table the logical ROWID (primary key values) of a row fetched FOR UPDATE.
 struct LobH : Handle {
   bool is_file = false;
   bool filled = false;
@@ -182,9 +183,23 @@ struct LobH : Handle {
   Session* session = nullptr;
   std::string owner, table, column;
   int64_t rowid = 0;
+  std::string logical_rowid;  // index-organised tables; empty otherwise
   bool addressable = false;
   bool temporary = false;  // OCILobCreateTemporary: the value lives in the locator only
   std::string pending;  // pieces of a piecewise write
+  // A piecewise BLOB write going straight into the row (incremental I/O),
+  // and, once it is done, a value read from the row when next needed
+  // instead of being kept here.
+  struct Stream;  // oci_lob.cpp
+  std::unique_ptr<Stream> stream;
+  bool in_row = false;
+  size_t row_length = 0;  // of the value in the row, while `in_row`
+  // Makes `data` hold the value (reads it from the row when `in_row`).
+  OraError load();
+  // A value fetched anew into `data`: a write in progress is dropped.
+  void refetched();
+  LobH();
+  ~LobH() override;
 };
 
 // Bumped by OCIBreak/OCIReset: a polling LOB read begun before starts afresh.

@@ -8,6 +8,9 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "engine_error.h"
 #include "oci_handles_p.h"
@@ -18,11 +21,69 @@ std::atomic<unsigned> g_generation{0};
 }
 unsigned lob_generation() { return g_generation.load(); }
 void bump_lob_generation() { ++g_generation; }
+
+// A piecewise BLOB write in progress, straight into the row.
+struct LobH::Stream {
+  sqlite3_blob* blob = nullptr;
+  size_t start = 0;        // byte offset of the first piece
+  size_t pos = 0;          // where the next piece goes
+  size_t capacity = 0;     // the value's length in the row
+  bool replaced = false;   // the write replaces the value (sized to its amount)
+  std::string overflow;    // pieces past the capacity
+  Session* session = nullptr;
+  // The written pages stay in the page cache until the commit writes them
+  // to the log once, instead of being spilled there while still changing.
+  explicit Stream(Session& s) : session(&s) { sqlite3_exec(s.db(), "PRAGMA cache_spill = OFF", nullptr, nullptr, nullptr); }
+  Stream(const Stream&) = delete;
+  Stream& operator=(const Stream&) = delete;
+  // A handle left open by a session that has logged off closes its connection now.
+  ~Stream() {
+    if (blob) sqlite3_blob_close(blob);
+    if (session_alive(session)) sqlite3_exec(session->db(), "PRAGMA cache_spill = ON", nullptr, nullptr, nullptr);
+  }
+};
+
+LobH::LobH() = default;
+LobH::~LobH() = default;
+
+void LobH::refetched() {
+  stream.reset();
+  in_row = false;
+}
+
+OraError LobH::load() {
+  if (!in_row) return {};
+  stream.reset();
+  if (!session || !session_alive(session)) return engine_error(ora::kNotConnected);
+  const std::string sql = "SELECT \"" + column + "\" FROM \"" + owner + "\".\"" + table + "\" WHERE _rowid_ = ?1";
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(session->db(), sql.c_str(), -1, &st, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_int64(st, 1, rowid);
+    rc = sqlite3_step(st);
+  }
+  OraError e;
+  if (rc == SQLITE_ROW) {
+    const char* p = static_cast<const char*>(sqlite3_column_blob(st, 0));
+    data.assign(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, 0)));
+    in_row = false;
+  } else if (rc == SQLITE_DONE) {
+    e = OraError{22922, "ORA-22922: nonexistent LOB value"};
+  } else {
+    e = sqlite_error(session->db(), rc);
+  }
+  sqlite3_finalize(st);
+  return e;
+}
 }  // namespace ocilite
 
 using namespace ocilite;
 
 namespace {
+
+OraError not_locked() { return OraError{22920, "ORA-22920: row containing the LOB value is not locked"}; }
+
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 LobH* lob_of(const void* p) {
   if (auto* l = as<LobH>(p, OCI_DTYPE_LOB)) return l;
@@ -78,6 +139,8 @@ sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offs
   if (!l->filled) return record_error(err, engine_error(ora::kInvalidLobLocator));
   if (!bufp || bufl == 0) return record_error(err, OraError{24801, "ORA-24801: illegal parameter value in OCI lob function"});
   if (!l->reading || l->generation != lob_generation()) {
+    l->stream.reset();
+    if (OraError e = l->load()) return record_error(err, e);
     // A new read: the whole value in client form, from the (1-based)
     // offset. A BLOB is read from the locator's own bytes, uncopied.
     std::string bytes;
@@ -148,28 +211,54 @@ sword lob_read(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 amount, ub8 offs
   }
 }
 
-// Stores a locator's new value in its row, under the session's transaction.
-OraError store(LobH& l, std::string value) {
-  if (l.temporary) {
-    l.data = std::move(value);
-    return {};
+// The primary key values a logical ROWID was made of ('*', then base64 of
+// the values' texts joined by U+001F); nothing when it is not one.
+std::optional<std::vector<std::string>> logical_rowid_values(std::string_view rowid) {
+  if (rowid.empty() || rowid[0] != '*') return std::nullopt;
+  std::string bytes;
+  uint32_t acc = 0;
+  int bits = 0;
+  for (char c : rowid.substr(1)) {
+    const char* p = std::strchr(kBase64, c);
+    if (!p || c == 0) return std::nullopt;
+    acc = (acc << 6) | static_cast<uint32_t>(p - kBase64);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      bytes.push_back(static_cast<char>((acc >> bits) & 0xFF));
+    }
   }
-  if (!l.addressable || !l.session) return OraError{22920, "ORA-22920: row containing the LOB value is not locked"};
-  if (!session_alive(l.session)) return engine_error(ora::kNotConnected);
-  Session& s = *l.session;
-  if (OraError e = s.lock_for_write(l.owner, l.table, false)) return e;
-  // The row is claimed like any other UPDATE's: one another session holds
-  // ends the write with ORA-00054.
-  if (const TableInfo* info = s.table(l.owner, l.table)) {
-    if (OraError e = s.prepare_row_locks(*info)) return e;
+  std::vector<std::string> values(1);
+  for (char c : bytes) {
+    if (c == '\x1F') values.emplace_back();
+    else values.back().push_back(c);
   }
-  std::string sql = "UPDATE \"" + l.owner + "\".\"" + l.table + "\" SET \"" + l.column + "\" = ?1 WHERE _rowid_ = ?2";
+  return values;
+}
+
+std::string quote_name(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    out.push_back(c);
+    if (c == '"') out.push_back('"');
+  }
+  return out + "\"";
+}
+
+// Runs `UPDATE <table> SET <column> = ?1 WHERE <where>` with `keys` bound
+// from ?2 on; `changed` gets the number of rows it changed.
+OraError update_row(Session& s, const LobH& l, const std::string& value, const std::string& where,
+                    const std::vector<std::string>& keys, int64_t rowid, int& changed) {
+  const std::string sql = "UPDATE " + quote_name(l.owner) + "." + quote_name(l.table) + " SET " + quote_name(l.column) +
+                          " = ?1 WHERE " + where;
   sqlite3_stmt* st = nullptr;
   int rc = sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &st, nullptr);
   if (rc == SQLITE_OK) {
     if (l.is_clob) sqlite3_bind_text(st, 1, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
     else sqlite3_bind_blob(st, 1, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
-    sqlite3_bind_int64(st, 2, l.rowid);
+    if (keys.empty()) sqlite3_bind_int64(st, 2, rowid);
+    for (size_t k = 0; k < keys.size(); ++k)
+      sqlite3_bind_text(st, static_cast<int>(k) + 2, keys[k].data(), static_cast<int>(keys[k].size()), SQLITE_STATIC);
     rc = sqlite3_step(st);
   }
   OraError e;
@@ -177,11 +266,67 @@ OraError store(LobH& l, std::string value) {
     e = sqlite_error(s.db(), rc);
     s.sync_after_error();
   } else {
-    s.note_write();
-    l.data = std::move(value);
+    changed = sqlite3_changes(s.db());
   }
   sqlite3_finalize(st);
   return e;
+}
+
+OraError store_in_row(LobH& l, Session& s, std::string& value);
+
+// Stores a locator's new value in its row, under the session's transaction.
+OraError store(LobH& l, std::string value) {
+  if (l.temporary) {
+    l.data = std::move(value);
+    return {};
+  }
+  if (!l.addressable || !l.session) return not_locked();
+  if (!session_alive(l.session)) return engine_error(ora::kNotConnected);
+  Session& s = *l.session;
+  if (OraError e = s.lock_for_write(l.owner, l.table, false)) return e;
+  OraError e = store_in_row(l, s, value);
+  // A refused write that changed nothing keeps no other session waiting.
+  if (e) s.release_unused_write_lock();
+  return e;
+}
+
+OraError store_in_row(LobH& l, Session& s, std::string& value) {
+  // The row is claimed like any other UPDATE's: one another session holds
+  // ends the write with ORA-00054.
+  const TableInfo* info = s.table(l.owner, l.table);
+  if (info) {
+    if (OraError e = s.prepare_row_locks(*info)) return e;
+  }
+  int changed = 0;
+  if (l.logical_rowid.empty()) {
+    if (OraError e = update_row(s, l, value, "_rowid_ = ?2", {}, l.rowid, changed)) return e;
+  } else {
+    // An index-organised row: found through its primary key index, the
+    // logical ROWID deciding (a key value whose text compares unlike the
+    // stored value falls back to comparing logical ROWIDs alone).
+    if (!info || !info->without_rowid || info->primary_key.empty()) return not_locked();
+    std::string urowid = "ocilite_urowid(";
+    for (size_t k = 0; k < info->primary_key.size(); ++k) urowid += (k ? ", " : "") + quote_name(info->primary_key[k]);
+    urowid += ")";
+    auto values = logical_rowid_values(l.logical_rowid);
+    if (values && values->size() == info->primary_key.size()) {
+      std::string where;
+      for (size_t k = 0; k < values->size(); ++k)
+        where += quote_name(info->primary_key[k]) + " = ?" + std::to_string(k + 2) + " AND ";
+      values->push_back(l.logical_rowid);
+      where += urowid + " = ?" + std::to_string(values->size() + 1);
+      if (OraError e = update_row(s, l, value, where, *values, 0, changed)) return e;
+    }
+    if (changed == 0) {
+      if (OraError e = update_row(s, l, value, urowid + " = ?2", {l.logical_rowid}, 0, changed)) return e;
+    }
+  }
+  // The row is gone (deleted, or its key changed, since the fetch).
+  if (changed == 0) return not_locked();
+  s.note_write();
+  l.data = std::move(value);
+  l.in_row = false;
+  return {};
 }
 
 // Byte position of the `chars`-th character of UTF-8 text (end when shorter).
@@ -195,13 +340,13 @@ size_t utf8_pos(const std::string& s, size_t chars) {
   return i;
 }
 
-// Overwrites the value from `offset` (1-based; characters for a CLOB).
-std::string overwrite(const LobH& l, ub8 offset, std::string data) {
+// `old` overwritten from `offset` (1-based; characters for a CLOB) by `data`.
+std::string overwrite(bool is_clob, const std::string& base, ub8 offset, std::string data) {
   if (offset < 1) offset = 1;
   // Writing the whole value from the start (an upload) replaces it.
-  if (offset == 1 && (l.is_clob ? utf8_chars(data) >= utf8_chars(l.data) : data.size() >= l.data.size())) return data;
-  std::string old = l.data;
-  if (l.is_clob) {
+  if (offset == 1 && (is_clob ? utf8_chars(data) >= utf8_chars(base) : data.size() >= base.size())) return data;
+  std::string old = base;
+  if (is_clob) {
     size_t have = utf8_chars(old);
     if (have < offset - 1) old.append(static_cast<size_t>(offset - 1 - have), ' ');
     size_t start = utf8_pos(old, static_cast<size_t>(offset - 1));
@@ -214,17 +359,172 @@ std::string overwrite(const LobH& l, ub8 offset, std::string data) {
   return old.substr(0, start) + data + old.substr(end);
 }
 
+std::string overwrite(const LobH& l, ub8 offset, std::string data) {
+  return overwrite(l.is_clob, l.data, offset, std::move(data));
+}
+
+// ---- piecewise BLOB writes straight into the row ----
+//
+// An upload of many pieces is not gathered in memory and rewritten: its
+// first piece sizes the row's value (zeroblob of the announced amount when
+// it replaces the value, else the value as it is when the write falls
+// inside it) and every piece is written in place with SQLite's incremental
+// BLOB I/O. A write that ends short of or past what it announced is put
+// right at its last piece through the ordinary path.
+
+OraError open_stream(LobH& l, Session& s, size_t start, ub8 amount, bool in_place, bool& streamed);
+
+OraError begin_stream(LobH& l, ub8 offset, ub8 amount, bool& streamed) {
+  streamed = false;
+  if (l.is_clob || l.temporary || !l.addressable || !l.logical_rowid.empty() || !l.session || amount == 0 ||
+      offset < 1 || amount >= (ub8{1} << 31))
+    return {};
+  if (!session_alive(l.session)) return engine_error(ora::kNotConnected);
+  Session& s = *l.session;
+  const size_t old = l.in_row ? l.row_length : l.data.size();
+  const size_t start = static_cast<size_t>(offset - 1);
+  const bool in_place = start + amount <= old;
+  const bool replace = start == 0 && amount >= old;
+  if (!in_place && !replace) return {};
+  // A short replacing write keeps the old value's tail: have it at hand.
+  if (!in_place && old > 0) {
+    if (OraError e = l.load()) return e;
+  }
+  if (OraError e = s.lock_for_write(l.owner, l.table, false)) return e;
+  OraError e = open_stream(l, s, start, amount, in_place, streamed);
+  // A refused write that changed nothing keeps no other session waiting.
+  if (e) s.release_unused_write_lock();
+  return e;
+}
+
+OraError open_stream(LobH& l, Session& s, size_t start, ub8 amount, bool in_place, bool& streamed) {
+  const TableInfo* info = s.table(l.owner, l.table);
+  if (!info || info->without_rowid) return {};
+  if (OraError e = s.prepare_row_locks(*info)) return e;
+  // Incremental I/O passes no triggers: the row is claimed here.
+  if (OraError e = s.lock_rows({RowLocks::key(info->object_id, l.rowid)}, true, 0)) return e;
+  auto stream = std::make_unique<LobH::Stream>(s);
+  if (!in_place) {
+    const std::string sql = "UPDATE " + quote_name(l.owner) + "." + quote_name(l.table) + " SET " +
+                            quote_name(l.column) + " = zeroblob(?1) WHERE _rowid_ = ?2";
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+      sqlite3_bind_int64(st, 1, static_cast<sqlite3_int64>(amount));
+      sqlite3_bind_int64(st, 2, l.rowid);
+      rc = sqlite3_step(st);
+    }
+    const int changed = rc == SQLITE_DONE ? sqlite3_changes(s.db()) : 0;
+    OraError e = rc == SQLITE_DONE ? OraError{} : sqlite_error(s.db(), rc);
+    sqlite3_finalize(st);
+    if (e) {
+      s.sync_after_error();
+      return e;
+    }
+    if (changed == 0) return not_locked();
+    s.note_write();
+  }
+  int rc = sqlite3_blob_open(s.db(), l.owner.c_str(), l.table.c_str(), l.column.c_str(), l.rowid, 1, &stream->blob);
+  if (rc != SQLITE_OK) {
+    OraError e = sqlite_error(s.db(), rc);
+    if (!in_place) return e;  // the value was already resized: the statement fails
+    return {};                // written the ordinary way
+  }
+  s.note_write();
+  stream->start = stream->pos = start;
+  stream->capacity = static_cast<size_t>(sqlite3_blob_bytes(stream->blob));
+  stream->replaced = !in_place;
+  l.stream = std::move(stream);
+  l.reading = false;
+  streamed = true;
+  return {};
+}
+
+// The bytes a stream wrote, read back from the row, and what ran past it.
+OraError streamed_bytes(const LobH::Stream& st, std::string& out) {
+  out.assign(st.pos - st.start, '\0');
+  if (!out.empty()) {
+    int rc = sqlite3_blob_read(st.blob, out.data(), static_cast<int>(out.size()), static_cast<int>(st.start));
+    if (rc != SQLITE_OK) return not_locked();
+  }
+  out += st.overflow;
+  return {};
+}
+
+sword stream_piece(ErrorH* err, LobH* l, const void* bufp, ub8 buflen, ub1 piece, ub8& written) {
+  LobH::Stream& st = *l->stream;
+  const char* p = static_cast<const char*>(bufp);
+  size_t n = static_cast<size_t>(buflen);
+  const size_t fit = st.pos < st.capacity ? std::min(n, st.capacity - st.pos) : 0;
+  if (fit > 0) {
+    int rc = sqlite3_blob_write(st.blob, p, static_cast<int>(fit), static_cast<int>(st.pos));
+    if (rc != SQLITE_OK) {
+      // The row changed under the write (SQLITE_ABORT) or the write failed.
+      OraError e = rc == SQLITE_ABORT ? not_locked()
+                                      : sqlite_error(l->session->db(), rc);
+      l->stream.reset();
+      return record_error(err, e);
+    }
+    st.pos += fit;
+  }
+  st.overflow.append(p + fit, n - fit);
+  if (piece != OCI_LAST_PIECE && piece != OCI_ONE_PIECE) {
+    written = buflen;
+    return OCI_NEED_DATA;
+  }
+  written = st.pos - st.start + st.overflow.size();
+  const size_t end = st.pos;
+  const bool exact = st.overflow.empty() && (!st.replaced || end == st.capacity);
+  if (exact) {
+    l->row_length = st.capacity;
+    l->in_row = true;
+    l->stream.reset();
+    std::string().swap(l->data);
+    return OCI_SUCCESS;
+  }
+  // Short of or past the announced amount: the value is written whole,
+  // over what the row held before (a replaced value's old bytes were kept
+  // in the locator when the write began).
+  std::string bytes, base;
+  OraError e = streamed_bytes(st, bytes);
+  if (!e && st.replaced) {
+    base = l->data;
+  } else if (!e) {
+    base.assign(st.capacity, '\0');
+    if (sqlite3_blob_read(st.blob, base.data(), static_cast<int>(base.size()), 0) != SQLITE_OK)
+      e = not_locked();
+  }
+  const size_t start = st.start;
+  l->stream.reset();
+  if (e) return record_error(err, e);
+  if (OraError e2 = store(*l, overwrite(false, base, start + 1, std::move(bytes)))) return record_error(err, e2);
+  return OCI_SUCCESS;
+}
+
 sword lob_write(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 offset, const void* bufp, ub8 buflen, ub1 piece,
-                ub8& written) {
+                ub8 amount, ub8& written) {
   if (!l->filled || l->is_file) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  if (piece == OCI_FIRST_PIECE || piece == OCI_ONE_PIECE) {
+    // A new write (one left unfinished is dropped).
+    l->stream.reset();
+    l->pending.clear();
+  }
+  if (piece == OCI_FIRST_PIECE) {
+    bool streamed = false;
+    if (OraError e = begin_stream(*l, offset, amount, streamed)) return record_error(err, e);
+    // Gathered pieces: room for the announced amount at once.
+    if (!streamed && amount > 0 && amount < (ub8{1} << 31)) l->pending.reserve(static_cast<size_t>(amount));
+  }
+  if (l->stream) return stream_piece(err, l, bufp, buflen, piece, written);
   l->pending.append(static_cast<const char*>(bufp), static_cast<size_t>(buflen));
   if (piece == OCI_FIRST_PIECE || piece == OCI_NEXT_PIECE) {
     written = buflen;
     return OCI_NEED_DATA;
   }
   std::string data = l->is_clob ? client_to_utf8(cs, l->pending) : std::move(l->pending);
-  l->pending.clear();
+  std::string().swap(l->pending);
   ub8 count = l->is_clob ? utf8_chars(data) : data.size();
+  if (OraError e = l->load()) return record_error(err, e);
   if (OraError e = store(*l, overwrite(*l, offset, std::move(data)))) return record_error(err, e);
   written = count;
   return OCI_SUCCESS;
@@ -232,6 +532,8 @@ sword lob_write(ErrorH* err, LobH* l, const CharsetInfo& cs, ub8 offset, const v
 
 sword lob_trim(ErrorH* err, LobH* l, ub8 newlen) {
   if (!l->filled || l->is_file) return record_error(err, engine_error(ora::kInvalidLobLocator));
+  l->stream.reset();
+  if (OraError e = l->load()) return record_error(err, e);
   std::string v = l->data;
   size_t cut = l->is_clob ? utf8_pos(v, static_cast<size_t>(newlen)) : static_cast<size_t>(std::min<ub8>(newlen, v.size()));
   if (cut < v.size()) v.resize(cut);
@@ -251,12 +553,14 @@ sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* a
   if (!svc || !err || !l || !amtp) return OCI_INVALID_HANDLE;
   clear_errors(err);
   ub8 written = 0;
-  sword rc = lob_write(err, l, svc->env->charset, offset, bufp, buflen, cbfp ? OCI_FIRST_PIECE : piece, written);
+  const ub8 amount = *amtp;
+  sword rc = lob_write(err, l, svc->env->charset, offset, bufp, buflen, cbfp ? OCI_FIRST_PIECE : piece, amount, written);
   while (cbfp && rc == OCI_NEED_DATA) {
     ub4 len = buflen;
     ub1 next = OCI_NEXT_PIECE;
     if (cbfp(ctxp, bufp, &len, &next) != OCI_CONTINUE) next = OCI_LAST_PIECE;
-    rc = lob_write(err, l, svc->env->charset, offset, bufp, len, next == OCI_LAST_PIECE ? OCI_LAST_PIECE : OCI_NEXT_PIECE, written);
+    rc = lob_write(err, l, svc->env->charset, offset, bufp, len, next == OCI_LAST_PIECE ? OCI_LAST_PIECE : OCI_NEXT_PIECE,
+                   amount, written);
   }
   if (rc == OCI_SUCCESS || rc == OCI_NEED_DATA) *amtp = static_cast<ub4>(written);
   return rc;
@@ -271,7 +575,8 @@ sword OCILobWrite2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub8* 
   clear_errors(err);
   if (cbfp) return record_error(err, OraError{3001, "ORA-03001: unimplemented feature: OCILobWrite2 with a callback"});
   ub8 written = 0;
-  sword rc = lob_write(err, l, svc->env->charset, offset, bufp, buflen, piece, written);
+  const ub8 amount = l->is_clob ? 0 : (byte_amtp ? *byte_amtp : 0);
+  sword rc = lob_write(err, l, svc->env->charset, offset, bufp, buflen, piece, amount, written);
   if (rc == OCI_SUCCESS || rc == OCI_NEED_DATA) {
     if (byte_amtp) *byte_amtp = buflen;
     if (char_amtp) *char_amtp = written;
@@ -334,7 +639,7 @@ sword OCILobGetLength2(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, u
     if (OraError e = bfile_contents(*l, bytes)) return record_error(err, e);
     *lenp = bytes.size();
   } else {
-    *lenp = l->is_clob ? utf8_chars(l->data) : l->data.size();
+    *lenp = l->in_row ? l->row_length : l->is_clob ? utf8_chars(l->data) : l->data.size();
   }
   return OCI_SUCCESS;
 }
@@ -410,6 +715,9 @@ static sword assign(OCIError* errhp, const OCILobLocator* src, OCILobLocator** d
   d->is_clob = s->is_clob;
   d->csform = s->csform;
   d->data = s->data;
+  d->stream.reset();
+  d->in_row = s->in_row;
+  d->row_length = s->row_length;
   d->catalog = s->catalog;
   d->reading = false;
   d->open = false;
@@ -418,6 +726,7 @@ static sword assign(OCIError* errhp, const OCILobLocator* src, OCILobLocator** d
   d->table = s->table;
   d->column = s->column;
   d->rowid = s->rowid;
+  d->logical_rowid = s->logical_rowid;
   d->addressable = s->addressable;
   d->temporary = s->temporary;
   d->pending.clear();
@@ -492,10 +801,13 @@ sword OCILobCreateTemporary(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* lo
   l->is_file = l->open = l->reading = l->addressable = false;
   l->data.clear();
   l->pending.clear();
+  l->stream.reset();
+  l->in_row = false;
   l->owner.clear();
   l->table.clear();
   l->column.clear();
   l->rowid = 0;
+  l->logical_rowid.clear();
   l->filled = true;
   l->temporary = true;
   l->is_clob = lobtype == OCI_TEMP_CLOB;
@@ -532,6 +844,7 @@ sword OCILobFileSetName(OCIEnv* envhp, OCIError* errhp, OCILobLocator** filepp, 
   if (file.empty() || file.size() > 255)
     return record_error(err, OraError{22288, "ORA-22288: file or LOB operation FILEOPEN failed\nNo such file or directory"});
   l->data = "BFILE:" + dir + "/" + file;
+  l->in_row = false;
   l->filled = true;
   l->is_clob = false;
   l->reading = l->open = false;
@@ -558,6 +871,8 @@ sword OCILobLoadFromFile(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* dst_l
   if (from > bytes.size() || amount > bytes.size() - from)
     return record_error(err, OraError{22993, "ORA-22993: specified input amount is greater than actual source amount"});
   std::string piece = bytes.substr(from, amount);
+  dst->stream.reset();
+  if (OraError e = dst->load()) return record_error(err, e);
   if (OraError e = store(*dst, overwrite(*dst, dst_offset, std::move(piece)))) return record_error(err, e);
   return OCI_SUCCESS;
 }

@@ -143,6 +143,7 @@ OraError read_bind(const BindH& b, ub4 i, const CharsetInfo& cs, Value& out) {
       std::memcpy(&desc, p, sizeof desc);
       auto* lob = as<LobH>(desc, OCI_DTYPE_LOB);
       if (!lob || !lob->filled) return engine_error(ora::kInvalidLobLocator);
+      if (OraError e = lob->load()) return e;
       if (lob->is_clob) {
         out = Value::text(lob->data);
       } else {
@@ -174,9 +175,13 @@ struct TextScratch {
   bool has_rowid = false;
   int64_t rowid = 0;
   std::string owner, table;
+  // A FOR UPDATE row of an index-organised table: its lock key and logical ROWID.
+  bool has_keyed_row = false;
+  uint64_t lock_key = 0;
+  std::string logical_rowid;
 };
 
-WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDesc& col, Session& s, const CharsetInfo& cs,
+WriteResult write_define(const DefineH& d, ub4 i, Value& v, const ColumnDesc& col, Session& s, const CharsetInfo& cs,
                          TextScratch& scratch) {
   WriteResult r;
   if (d.object) {
@@ -343,7 +348,11 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
       lob->filled = true;
       lob->is_clob = d.dty == SQLT_CLOB;
       lob->csform = col.type.charset_form == SQLCS_NCHAR ? SQLCS_NCHAR : SQLCS_IMPLICIT;
-      lob->data = v.kind == Value::Kind::blob || v.kind == Value::Kind::text ? v.s : value_as_text(v, col, s);
+      // The fetched value moves into the locator (the row buffer is refilled
+      // by the next fetch): a large LOB is copied once less.
+      if (v.kind == Value::Kind::blob || v.kind == Value::Kind::text) lob->data = std::move(v.s);
+      else lob->data = value_as_text(v, col, s);
+      lob->refetched();
       lob->catalog = s.catalog_shared();
       lob->reading = false;
       lob->session = &s;
@@ -352,6 +361,15 @@ WriteResult write_define(const DefineH& d, ub4 i, const Value& v, const ColumnDe
       lob->table = scratch.table;
       lob->column = col.origin_column;
       lob->rowid = scratch.rowid;
+      lob->logical_rowid.clear();
+      if (!scratch.has_rowid && scratch.has_keyed_row && !col.origin_column.empty() &&
+          s.object_id(col.origin_owner, col.origin_table) == RowLocks::object_of(scratch.lock_key)) {
+        // The column belongs to the locked row's table: found by its key.
+        lob->addressable = true;
+        lob->owner = col.origin_owner;
+        lob->table = col.origin_table;
+        lob->logical_rowid = scratch.logical_rowid;
+      }
       lob->pending.clear();
       set_codes(d, i, 0, sizeof(void*), 0);
       return r;
@@ -442,6 +460,12 @@ sword fill_rows(StmtH* st, ErrorH* err, ub4 nrows, ub4& rows_out) {
       scratch.rowid = row[cols.size()].i;
       scratch.owner = rw.lob_owner;
       scratch.table = rw.lob_table;
+    }
+    scratch.has_keyed_row = rw.hidden_lock_key && !scratch.has_rowid && row.size() > cols.size() &&
+                            row.back().kind == Value::Kind::blob;
+    if (scratch.has_keyed_row) {
+      scratch.lock_key = RowLocks::key_of_keyed_row(row.back().s);
+      scratch.logical_rowid = RowLocks::rowid_of_keyed_row(row.back().s);
     }
     for (size_t c = 0; c < cols.size() && c < st->defines.size(); ++c) {
       const DefineH* d = st->defines[c].get();
@@ -541,7 +565,7 @@ sword execute_blocking(SvcCtxH* svc, StmtH* st, ErrorH* err, ub4 iters, ub4 rowo
     if (!outs.empty() && !returning.empty()) {
       // One row per iteration fits Kestrel's single-row statements; more rows
       // go to the following elements of the out-bind arrays.
-      const std::vector<Value>& row = returning.front();
+      std::vector<Value>& row = returning.front();
       for (size_t k = 0; k < outs.size() && k < row.size(); ++k) {
         BindH* b = outs[k];
         if (!b) continue;

@@ -15,8 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kRowBits = 36;
-constexpr uint64_t kRowMask = (uint64_t{1} << kRowBits) - 1;
+constexpr uint64_t kRowMask = (uint64_t{1} << RowLocks::kRowBits) - 1;
 
 // Where the lock file cannot be made (a read-only folder), sessions of this
 // process still exclude each other through this table.
@@ -48,6 +47,24 @@ uint64_t RowLocks::key(unsigned object_id, std::string_view primary_key) {
   uint64_t h = 1469598103934665603ull;  // FNV-1a
   for (unsigned char c : primary_key) h = (h ^ c) * 1099511628211ull;
   return key(object_id, static_cast<int64_t>(h & kRowMask));
+}
+
+std::string RowLocks::keyed_row(uint64_t key, std::string_view logical_rowid) {
+  std::string out(8, '\0');
+  for (int i = 0; i < 8; ++i) out[static_cast<size_t>(i)] = static_cast<char>(key >> (8 * i));
+  out.append(logical_rowid);
+  return out;
+}
+
+uint64_t RowLocks::key_of_keyed_row(std::string_view keyed_row) {
+  uint64_t key = 0;
+  for (size_t i = 0; i < 8 && i < keyed_row.size(); ++i)
+    key |= static_cast<uint64_t>(static_cast<unsigned char>(keyed_row[i])) << (8 * i);
+  return key;
+}
+
+std::string_view RowLocks::rowid_of_keyed_row(std::string_view keyed_row) {
+  return keyed_row.size() > 8 ? keyed_row.substr(8) : std::string_view();
 }
 
 bool RowLocks::lock_byte(uint64_t key, bool lock) {

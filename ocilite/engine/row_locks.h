@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -27,10 +28,20 @@ class RowLocks {
   RowLocks(const RowLocks&) = delete;
   RowLocks& operator=(const RowLocks&) = delete;
 
+  static constexpr int kRowBits = 36;  // of a key: the row's part below the table's
   // The lock key of a row: the table's data object number and its rowid,
   // or (index-organised tables) a hash of its primary key text.
   static uint64_t key(unsigned object_id, int64_t rowid);
   static uint64_t key(unsigned object_id, std::string_view primary_key);
+  static unsigned object_of(uint64_t key) { return static_cast<unsigned>(key >> kRowBits); }
+
+  // The hidden lock column of a FOR UPDATE query carries the key alone for
+  // a table with rowids. For an index-organised table it is the key's 8
+  // bytes followed by the row's logical ROWID (its primary key values), so
+  // that LOB locators fetched with the row can find it again.
+  static std::string keyed_row(uint64_t key, std::string_view logical_rowid);
+  static uint64_t key_of_keyed_row(std::string_view keyed_row);
+  static std::string_view rowid_of_keyed_row(std::string_view keyed_row);
 
   // Takes a row for this session; false when another session holds it.
   bool try_lock(uint64_t key);

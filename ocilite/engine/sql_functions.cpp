@@ -785,7 +785,11 @@ uint64_t lock_key_of(sqlite3_value** argv) {
   return RowLocks::key(id, text_arg(argv[1]));
 }
 void fn_lock_key(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  sqlite3_result_int64(ctx, static_cast<int64_t>(lock_key_of(argv)));
+  if (sqlite3_value_type(argv[1]) == SQLITE_INTEGER)
+    return sqlite3_result_int64(ctx, static_cast<int64_t>(lock_key_of(argv)));
+  // An index-organised row: the key and the logical ROWID it was made of.
+  const std::string row = RowLocks::keyed_row(lock_key_of(argv), text_arg(argv[1]));
+  sqlite3_result_blob(ctx, row.data(), static_cast<int>(row.size()), SQLITE_TRANSIENT);
 }
 // ocilite_lock_row(object id, rowid or key): takes a row a DML statement
 // changes; a row another session holds ends the statement with ORA-00054.

@@ -236,6 +236,10 @@ void Statement::describe(sqlite3_stmt* st) {
       typed = true;
     }
     if (origin) c.origin_column = origin;
+    if (table && dbname) {
+      c.origin_owner = dbname;
+      c.origin_table = table;
+    }
     if (table && origin && dbname) {
       int notnull = 0, pk = 0, autoinc = 0;
       if (sqlite3_table_column_metadata(s_.db(), dbname, table, origin, nullptr, nullptr, &notnull, &pk, &autoinc) ==
@@ -404,8 +408,14 @@ OraError Statement::execute(const std::vector<Value>& binds, bool describe_only,
         std::vector<uint64_t> keys;
         const int key_column = sqlite3_column_count(st) - 1;
         int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-          keys.push_back(static_cast<uint64_t>(sqlite3_column_int64(st, key_column)));
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+          if (sqlite3_column_type(st, key_column) == SQLITE_BLOB)
+            keys.push_back(RowLocks::key_of_keyed_row(
+                std::string_view(static_cast<const char*>(sqlite3_column_blob(st, key_column)),
+                                 static_cast<size_t>(sqlite3_column_bytes(st, key_column)))));
+          else
+            keys.push_back(static_cast<uint64_t>(sqlite3_column_int64(st, key_column)));
+        }
         sqlite3_reset(st);
         if (rc != SQLITE_DONE) return map_error(piece, rc, error_offset);
         if (OraError e = s_.lock_rows(keys, rw_.nowait, rw_.wait_seconds)) return e;

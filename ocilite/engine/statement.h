@@ -41,6 +41,7 @@ struct ColumnDesc {
   bool nullable = true;
   bool is_rowid = false;
   std::string origin_column;  // the table column behind it, when there is one
+  std::string origin_owner, origin_table;  // and its table
 };
 
 // Quick client-side facts of a statement text, known before it runs.
