@@ -30,16 +30,12 @@ struct LobH::Stream {
   size_t capacity = 0;     // the value's length in the row
   bool replaced = false;   // the write replaces the value (sized to its amount)
   std::string overflow;    // pieces past the capacity
-  Session* session = nullptr;
-  // The written pages stay in the page cache until the commit writes them
-  // to the log once, instead of being spilled there while still changing.
-  explicit Stream(Session& s) : session(&s) { sqlite3_exec(s.db(), "PRAGMA cache_spill = OFF", nullptr, nullptr, nullptr); }
+  Stream() = default;
   Stream(const Stream&) = delete;
   Stream& operator=(const Stream&) = delete;
   // A handle left open by a session that has logged off closes its connection now.
   ~Stream() {
     if (blob) sqlite3_blob_close(blob);
-    if (session_alive(session)) sqlite3_exec(session->db(), "PRAGMA cache_spill = ON", nullptr, nullptr, nullptr);
   }
 };
 
@@ -403,7 +399,7 @@ OraError open_stream(LobH& l, Session& s, size_t start, ub8 amount, bool in_plac
   if (OraError e = s.prepare_row_locks(*info)) return e;
   // Incremental I/O passes no triggers: the row is claimed here.
   if (OraError e = s.lock_rows({RowLocks::key(info->object_id, l.rowid)}, true, 0)) return e;
-  auto stream = std::make_unique<LobH::Stream>(s);
+  auto stream = std::make_unique<LobH::Stream>();
   if (!in_place) {
     const std::string sql = "UPDATE " + quote_name(l.owner) + "." + quote_name(l.table) + " SET " +
                             quote_name(l.column) + " = zeroblob(?1) WHERE _rowid_ = ?2";

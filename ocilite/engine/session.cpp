@@ -234,6 +234,10 @@ OraError Session::open(std::shared_ptr<Catalog> catalog, std::string_view user, 
   // "NAME" must never fall back to a string literal when no column matches.
   sqlite3_db_config(s->db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_db_config(s->db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  // Schemas attached later take this from the main database: freed pages
+  // (a deleted or replaced LOB's) are not rewritten with zeros when that
+  // costs extra writes; b-tree pages are still wiped of deleted rows.
+  sqlite3_exec(s->db_, "PRAGMA secure_delete = FAST", nullptr, nullptr, nullptr);
   if (OraError e = s->catalog_->attach_all(s->db_, s->user_)) return e;
   sqlite3_exec(s->db_, "PRAGMA foreign_keys=ON; PRAGMA case_sensitive_like=ON", nullptr, nullptr, nullptr);
   Session* raw = s.get();
