@@ -238,6 +238,10 @@ int32_t CEditableOraGridData::GetMaxDataLen(int32_t /*row*/, int32_t col) const 
     case kTypeClob: return kClobMaxDataLen;
     case kTypeBlob: return kBlobPathMaxDataLen;
     case kTypeBfile: return kBfileTextMaxDataLen;
+    // The fetch buffer of an object or REF holds two pointers; the text the
+    // user types (a constructor expression) is held like a cell text.
+    case kTypeObject:
+    case kTypeRef: return std::max<int32_t>(0, static_cast<int32_t>(Col(col).aux_size) - 1);
     default: return std::max<int32_t>(0, static_cast<int32_t>(Col(col).width) - 1);
   }
 }

@@ -41,6 +41,8 @@ inline constexpr uint16_t kTypeChar = 96;
 inline constexpr uint16_t kTypeClob = 112;
 inline constexpr uint16_t kTypeBlob = 113;
 inline constexpr uint16_t kTypeBfile = 114;
+inline constexpr uint16_t kTypeObject = 108;  // objects and named collections
+inline constexpr uint16_t kTypeRef = 110;
 
 // Reads a whole CLOB; oci_read_clob_data, or a stand-in in tests.
 using ClobReader = std::function<int(OciSession*, OciTextSink*, const OciLobHeader*, OciMsgBuf)>;

@@ -15,7 +15,6 @@
 namespace kestrel {
 namespace {
 
-constexpr uint16_t kTypeObject = 108;
 constexpr char16_t kLogWriteClob[] = u"\n---\nerror in oci_write_clob_data:\n";
 constexpr char16_t kLobError[] = u"insert/update lob error\n%s";
 constexpr char16_t kBadChar[] = u"ORA-00911: invalid character";

@@ -23,6 +23,20 @@ std::u16string ora_quoted_literal(std::u16string_view text) {
 
 using namespace kestrel;
 
+namespace {
+
+// An object cell holds the expression the user typed (a constructor call),
+// which the save puts into its statement as it is; every other cell is a
+// quoted literal.
+std::u16string cell_sql(const CEditableOraGridData* g, int32_t row, int32_t col) {
+  const std::u16string_view text = g->GetData(row, col);
+  if (g->GetDataset()->cols[static_cast<std::size_t>(col)].data_type == kTypeObject)
+    return text.empty() ? std::u16string(u"NULL") : std::u16string(text);
+  return ora_quoted_literal(text);
+}
+
+}  // namespace
+
 int oci_preview_grid_sql(const CEditableOraGridData* g, std::u16string* out, OciMsgBuf msg) {
   out->clear();
   for (int32_t c = 0; c < g->GetColCnt(); ++c) {
@@ -71,7 +85,7 @@ int oci_preview_grid_sql(const CEditableOraGridData* g, std::u16string* out, Oci
     for (int32_t c = 0; c < g->GetColCnt(); ++c) {
       if (!g->IsUpdateCell(r, c)) continue;
       if (!set.empty()) set += u", ";
-      set += format(u"\"%s\" = %s", {g->GetColName(c), ora_quoted_literal(g->GetData(r, c))});
+      set += format(u"\"%s\" = %s", {g->GetColName(c), cell_sql(g, r, c)});
     }
     if (set.empty()) continue;
     *out += u"update " + table + u" set " + set + u" where " + where(r) + u";\n";
@@ -86,7 +100,7 @@ int oci_preview_grid_sql(const CEditableOraGridData* g, std::u16string* out, Oci
         values += u", ";
       }
       names += u"\"" + g->GetColName(c) + u"\"";
-      values += ora_quoted_literal(g->GetData(r, c));
+      values += cell_sql(g, r, c);
     }
     *out += u"insert into " + table + u" (" + names + u") values (" + values + u");\n";
   }

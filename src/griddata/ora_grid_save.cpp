@@ -163,7 +163,6 @@ std::u16string KeyClause(const std::vector<std::u16string>& keys, int first_bind
   return out;
 }
 
-constexpr uint16_t kTypeObject = 108;
 constexpr uint32_t kLongColumnBytes = 1001;
 constexpr char16_t kNoSuchColumn[] = u"項目が存在しません(項目名:%s)\n";
 
