@@ -9,6 +9,7 @@
 #include "object_values.h"
 #include "oci_objects_p.h"
 #include "oracle_number.h"
+#include "session.h"
 
 using namespace ocilite;
 
@@ -218,6 +219,28 @@ void* slot_indicator(ValueSlot& s, const OracleType& t, const TypeH* tdo) {
 
 struct DescribeTree {
   std::vector<OwnedHandle> params;
+  TypeParamH* add_object(ub1 ptype, const std::string& schema, const std::string& name, const CharsetInfo& cs) {
+    TypeParamH* p = add(ptype, nullptr, nullptr, cs);
+    p->name_text = p->object_name = utf8_to_client(cs, name);
+    p->schema_text = p->object_schema = utf8_to_client(cs, schema);
+    return p;
+  }
+  ParamH* add_column(const TableColumn& c, ub2 position, const CharsetInfo& cs) {
+    auto p = make_owned<ParamH>(OCI_DTYPE_PARAM);
+    p->owned_by_stmt = true;
+    p->col.name = c.name;
+    p->col.type = c.type;
+    p->col.nullable = !c.not_null;
+    p->name = utf8_to_client(cs, c.name);
+    p->position = position;
+    if (c.type.is_user_defined()) {
+      p->type_name = utf8_to_client(cs, c.type.type_name);
+      p->type_schema = utf8_to_client(cs, c.type.type_owner);
+    }
+    ParamH* raw = p.get();
+    params.push_back(OwnedHandle(p.release()));
+    return raw;
+  }
   TypeParamH* add(ub1 ptype, TypeH* tdo, const TypeMember* member, const CharsetInfo& cs) {
     auto p = make_owned<TypeParamH>(OCI_DTYPE_PARAM);
     p->owned_by_stmt = true;  // freed with the describe handle
@@ -253,6 +276,36 @@ TypeParamH* describe_type(DescribeTree& tree, TypeH* tdo, const CharsetInfo& cs)
     for (const auto& a : tdo->def.attributes) list->children.push_back(tree.add(OCI_PTYPE_TYPE_ATTR, member_tdo(tdo, a.type), &a, cs));
     top->children.push_back(list);
   }
+  return top;
+}
+
+// A table, view or synonym by name (a synonym describes as itself, naming
+// what it stands for); nullptr when there is none of the asked kind.
+TypeParamH* describe_object(DescribeTree& tree, Session& s, const std::string& owner, const std::string& name,
+                            ub1 wanted, const CharsetInfo& cs) {
+  if (wanted == OCI_PTYPE_UNK || wanted == OCI_PTYPE_SYN) {
+    const bool own = s.table(owner, name) != nullptr;
+    auto target = own ? std::nullopt : s.catalog().resolve_synonym(owner, name, true);
+    if (target) {
+      TypeParamH* syn = tree.add_object(OCI_PTYPE_SYN, target->first, target->second, cs);
+      auto own_syn = s.catalog().find_synonym(owner, name);
+      syn->object_schema = utf8_to_client(cs, own_syn ? owner : std::string("PUBLIC"));
+      syn->object_name = utf8_to_client(cs, name);
+      return syn;
+    }
+    if (wanted == OCI_PTYPE_SYN) return nullptr;
+  }
+  const TableInfo* t = s.table(owner, name);
+  if (!t) return nullptr;
+  const ub1 ptype = t->is_view ? OCI_PTYPE_VIEW : OCI_PTYPE_TABLE;
+  if (wanted != OCI_PTYPE_UNK && wanted != ptype) return nullptr;
+  TypeParamH* top = tree.add_object(ptype, t->owner, t->name, cs);
+  top->index_only = t->without_rowid;
+  top->object_id = t->object_id;
+  TypeParamH* list = tree.add(OCI_PTYPE_LIST, nullptr, nullptr, cs);
+  for (size_t i = 0; i < t->columns.size(); ++i)
+    list->children.push_back(tree.add_column(t->columns[i], static_cast<ub2>(i + 1), cs));
+  top->children.push_back(list);
   return top;
 }
 
@@ -364,8 +417,34 @@ sword type_param_attr(TypeParamH* p, ErrorH* err, void* attributep, ub4* sizep, 
   const TypeMember* m = p->member;
   const bool is_type = p->ptype == OCI_PTYPE_TYPE;
   const TypeH* tdo = p->tdo;
+  const bool is_table = p->ptype == OCI_PTYPE_TABLE || p->ptype == OCI_PTYPE_VIEW;
   switch (attrtype) {
     case OCI_ATTR_PTYPE: put_attr<ub1>(attributep, sizep, p->ptype); return OCI_SUCCESS;
+    case OCI_ATTR_NUM_COLS:
+      if (!is_table) break;
+      put_attr<ub2>(attributep, sizep, static_cast<ub2>(static_cast<TypeParamH*>(p->children.front())->children.size()));
+      return OCI_SUCCESS;
+    case OCI_ATTR_LIST_COLUMNS:
+      if (!is_table) break;
+      put_attr<void*>(attributep, sizep, p->children.front());
+      return OCI_SUCCESS;
+    case OCI_ATTR_INDEX_ONLY:
+    case OCI_ATTR_IS_TEMPORARY:
+    case OCI_ATTR_IS_TYPED:
+    case OCI_ATTR_PARTITIONED:
+    case OCI_ATTR_CLUSTERED:
+      if (!is_table) break;
+      put_attr<ub1>(attributep, sizep, attrtype == OCI_ATTR_INDEX_ONLY && p->index_only ? 1 : 0);
+      return OCI_SUCCESS;
+    case OCI_ATTR_OBJ_NAME: put_text_attr(attributep, sizep, p->object_name); return OCI_SUCCESS;
+    case OCI_ATTR_OBJ_SCHEMA: put_text_attr(attributep, sizep, p->object_schema); return OCI_SUCCESS;
+    case OCI_ATTR_OBJ_ID: put_attr<ub4>(attributep, sizep, p->object_id); return OCI_SUCCESS;
+    case OCI_ATTR_LINK: {
+      if (p->ptype != OCI_PTYPE_SYN) break;
+      static const std::string none;
+      put_text_attr(attributep, sizep, none);
+      return OCI_SUCCESS;
+    }
     case OCI_ATTR_NAME: put_text_attr(attributep, sizep, p->name_text); return OCI_SUCCESS;
     case OCI_ATTR_TYPE_NAME: put_text_attr(attributep, sizep, p->type_text); return OCI_SUCCESS;
     case OCI_ATTR_SCHEMA_NAME: put_text_attr(attributep, sizep, p->schema_text); return OCI_SUCCESS;
@@ -467,7 +546,14 @@ sword OCIDescribeAny(OCISvcCtx* svchp, OCIError* errhp, void* objptr, ub4 objnm_
     }
     name = normalize_name(name);
     if (objtyp == OCI_PTYPE_TYPE || objtyp == OCI_PTYPE_UNK) tdo = type_descriptor(s->catalog_shared(), owner, name);
-    if (!tdo) return record_error(err, OraError{4043, "ORA-04043: object " + name + " does not exist"});
+    if (!tdo) {
+      auto tree = std::make_shared<DescribeTree>();
+      TypeParamH* top = describe_object(*tree, *s, owner, name, objtyp, cs);
+      if (!top) return record_error(err, OraError{4043, "ORA-04043: object " + name + " does not exist"});
+      dsc->result = top;
+      dsc->tree = tree;
+      return OCI_SUCCESS;
+    }
   } else {
     return record_error(err, invalid_argument(5));
   }

@@ -96,13 +96,17 @@ struct ObjectDefine {
   std::vector<OCIInd> null_inds;  // indicators of NULL values, by row
 };
 
-// A parameter of a type description (OCIDescribeAny on a type): the type,
-// the list of its attributes, one attribute, or a collection's element.
+// A parameter of a description (OCIDescribeAny): a type, the list of its
+// attributes, one attribute or a collection's element; a table or view and
+// the list of its columns (ordinary column parameters); a synonym.
 struct TypeParamH : ParamH {
   ub1 ptype = OCI_PTYPE_TYPE;
   TypeH* tdo = nullptr;              // the type (ptype TYPE) or the member's type when user-defined
   const TypeMember* member = nullptr;  // attributes and elements
-  std::vector<TypeParamH*> children;  // the list's attributes; a type's list and element
+  std::vector<ParamH*> children;     // a list's entries; a type's list and element; a table's list
+  bool index_only = false;           // an index-organised table
+  ub4 object_id = 0;
+  std::string object_schema, object_name;  // the described object itself (a synonym's own name)
   ub4 num_elems = 0;                  // a VARRAY element's limit
   // Client character set: NAME (the type's or attribute's name), TYPE_NAME
   // and SCHEMA_NAME (of a user-defined member type, or the built-in type's name).

@@ -369,3 +369,71 @@ const char* check_datetime_texts(const char* db) {
   disconnect(&c);
   return NULL;
 }
+
+/* The top parameter of describing `name`; NULL (and the error kept) on failure. */
+static void* describe_name(conn* c, OCIDescribe* dsc, const char* name, ub1 ptype) {
+  void* param = NULL;
+  if (OCIDescribeAny(c->svc, c->err, (void*)name, (ub4)strlen(name), OCI_OTYPE_NAME, OCI_DEFAULT, ptype, dsc) !=
+          OCI_SUCCESS ||
+      OCIAttrGet(dsc, OCI_HTYPE_DESCRIBE, &param, NULL, OCI_ATTR_PARAM, c->err) != OCI_SUCCESS)
+    return NULL;
+  return param;
+}
+
+static int text_attr_is(conn* c, void* param, ub4 attr, const char* expected) {
+  OraText* p = NULL;
+  ub4 len = 0;
+  return OCIAttrGet(param, OCI_DTYPE_PARAM, &p, &len, attr, c->err) == OCI_SUCCESS && len == strlen(expected) &&
+         memcmp(p, expected, len) == 0;
+}
+
+const char* check_describe_by_name(const char* db) {
+  conn c;
+  if (!connect_db(&c, db)) return failc("login", &c);
+  const char* failure = make_schema(&c);
+  if (failure) return failure;
+  if (run(&c, "create view v as select id, ph from t") != OCI_SUCCESS ||
+      run(&c, "create synonym s for t") != OCI_SUCCESS ||
+      run(&c, "create table iot (k number primary key, v varchar2(5)) organization index") != OCI_SUCCESS)
+    return failc("view, synonym, IOT", &c);
+  OCIDescribe* dsc = NULL;
+  OCIHandleAlloc(c.env, (void**)&dsc, OCI_HTYPE_DESCRIBE, 0, NULL);
+  void* top = describe_name(&c, dsc, "scott.t", OCI_PTYPE_UNK);
+  ub1 ptype = 0, iot = 1;
+  ub2 ncols = 0;
+  void* list = NULL;
+  if (!top) return failc("describe SCOTT.T", &c);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &ptype, NULL, OCI_ATTR_PTYPE, c.err);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &ncols, NULL, OCI_ATTR_NUM_COLS, c.err);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &iot, NULL, OCI_ATTR_INDEX_ONLY, c.err);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &list, NULL, OCI_ATTR_LIST_COLUMNS, c.err);
+  if (ptype != OCI_PTYPE_TABLE || ncols != 5 || iot != 0 || !list) return "T is a table of 5 columns";
+  void* col = NULL;
+  ub2 dtype = 0;
+  if (OCIParamGet(list, OCI_DTYPE_PARAM, c.err, &col, 2) != OCI_SUCCESS) return failc("column 2", &c);
+  OCIAttrGet(col, OCI_DTYPE_PARAM, &dtype, NULL, OCI_ATTR_DATA_TYPE, c.err);
+  if (dtype != 108 || !text_attr_is(&c, col, OCI_ATTR_NAME, "P") || !text_attr_is(&c, col, OCI_ATTR_TYPE_NAME, "PERSON_T") ||
+      !text_attr_is(&c, col, OCI_ATTR_SCHEMA_NAME, "SCOTT"))
+    return "column P of type SCOTT.PERSON_T";
+  if (!(top = describe_name(&c, dsc, "V", OCI_PTYPE_UNK))) return failc("describe V", &c);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &ptype, NULL, OCI_ATTR_PTYPE, c.err);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &ncols, NULL, OCI_ATTR_NUM_COLS, c.err);
+  if (ptype != OCI_PTYPE_VIEW || ncols != 2) return "V is a view of 2 columns";
+  if (!(top = describe_name(&c, dsc, "IOT", OCI_PTYPE_TABLE))) return failc("describe IOT", &c);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &iot, NULL, OCI_ATTR_INDEX_ONLY, c.err);
+  if (iot != 1) return "IOT is index-organised";
+  /* A synonym names what it stands for, and itself. */
+  if (!(top = describe_name(&c, dsc, "S", OCI_PTYPE_UNK))) return failc("describe S", &c);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &ptype, NULL, OCI_ATTR_PTYPE, c.err);
+  if (ptype != OCI_PTYPE_SYN || !text_attr_is(&c, top, OCI_ATTR_SCHEMA_NAME, "SCOTT") ||
+      !text_attr_is(&c, top, OCI_ATTR_NAME, "T") || !text_attr_is(&c, top, OCI_ATTR_OBJ_NAME, "S"))
+    return "S is a synonym of SCOTT.T";
+  if (!(top = describe_name(&c, dsc, "PERSON_T", OCI_PTYPE_UNK))) return failc("describe PERSON_T", &c);
+  OCIAttrGet(top, OCI_DTYPE_PARAM, &ptype, NULL, OCI_ATTR_PTYPE, c.err);
+  if (ptype != OCI_PTYPE_TYPE) return "PERSON_T is a type";
+  if (describe_name(&c, dsc, "NO_SUCH", OCI_PTYPE_UNK) || code_of(&c) != 4043) return "an unknown name gives ORA-04043";
+  if (describe_name(&c, dsc, "V", OCI_PTYPE_TABLE) || code_of(&c) != 4043) return "a view asked for as a table";
+  OCIHandleFree(dsc, OCI_HTYPE_DESCRIBE);
+  disconnect(&c);
+  return NULL;
+}

@@ -14,6 +14,9 @@ const char* check_object_reads(const char* db);
 /* Object calls on handles that are no objects, unknown attributes, a type
  * that does not exist, a too small REF buffer: errors, never a crash. */
 const char* check_object_bad_input(const char* db);
+/* Tables, views, index-organised tables, synonyms and types described by
+ * name; unknown names and the wrong kind give ORA-04043. */
+const char* check_describe_by_name(const char* db);
 /* Timestamps and intervals as descriptors: to text and back. */
 const char* check_datetime_texts(const char* db);
 

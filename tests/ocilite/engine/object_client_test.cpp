@@ -29,6 +29,7 @@ void expect_pass(const char* failure) { EXPECT_EQ(failure, nullptr) << (failure 
 
 TEST_F(ObjectClientTest, ObjectsCollectionsAndRefsReadBack) { expect_pass(check_object_reads(db.c_str())); }
 TEST_F(ObjectClientTest, BadHandlesAndNamesGiveErrors) { expect_pass(check_object_bad_input(db.c_str())); }
+TEST_F(ObjectClientTest, TablesViewsSynonymsAndTypesByName) { expect_pass(check_describe_by_name(db.c_str())); }
 TEST_F(ObjectClientTest, DateTimeAndIntervalTexts) { expect_pass(check_datetime_texts(db.c_str())); }
 
 }  // namespace
