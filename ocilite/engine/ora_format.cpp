@@ -27,22 +27,6 @@ std::string upper(std::string_view s) {
   return o;
 }
 
-// Applies the case pattern of a format element ("Mon", "MON", "mon").
-std::string apply_case(std::string_view word, std::string_view element) {
-  std::string w(word);
-  bool first_upper = !element.empty() && std::isupper(static_cast<unsigned char>(element[0]));
-  bool second_upper = element.size() > 1 && std::isupper(static_cast<unsigned char>(element[1]));
-  for (size_t i = 0; i < w.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(w[i]);
-    if (i == 0) {
-      w[i] = static_cast<char>(first_upper ? std::toupper(c) : std::tolower(c));
-    } else {
-      w[i] = static_cast<char>(second_upper ? std::toupper(c) : std::tolower(c));
-    }
-  }
-  return w;
-}
-
 std::string trim(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
@@ -337,7 +321,7 @@ std::optional<OraDateTime> date_from_storage(std::string_view t) {
     if (pos + len > t.size()) return false;
     int v = 0;
     for (size_t i = pos; i < pos + len; ++i) {
-      if (!std::isdigit(static_cast<unsigned char>(t[i]))) return false;
+      if (t[i] < '0' || t[i] > '9') return false;
       v = v * 10 + (t[i] - '0');
     }
     out = v;
@@ -479,73 +463,114 @@ std::optional<DateFormat> DateFormat::compile(std::string_view fmt) {
   return f;
 }
 
+namespace {
+
+// Index of a format element in kElements, for switch labels.
+constexpr int el(std::string_view name) {
+  for (size_t k = 0; k < kElements.size(); ++k)
+    if (kElements[k] == name) return static_cast<int>(k);
+  return -1;
+}
+
+// Appends `word` in the case pattern of the element as written ("Mon",
+// "MON", "mon"), padded with blanks to `width` (0: none).
+void append_cased(std::string& out, std::string_view word, std::string_view element, size_t width = 0) {
+  // The first letter sets the case of the first, the second letter (past
+  // the full stop of "A.M.") that of the rest.
+  const auto upper_at = [&](size_t i) { return i < element.size() && element[i] >= 'A' && element[i] <= 'Z'; };
+  const bool first_upper = upper_at(0);
+  const bool rest_upper = upper_at(element.size() > 1 && element[1] == '.' ? 2 : 1);
+  for (size_t i = 0; i < word.size(); ++i) {
+    const char c = word[i];
+    const bool up = i == 0 ? first_upper : rest_upper;
+    if (up) out.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    else out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  }
+  if (word.size() < width) out.append(width - word.size(), ' ');
+}
+
+}  // namespace
+
+// The fetch path formats every DATE cell: elements are told apart by their
+// index, and names are cased straight into `out`.
 void DateFormat::format(const OraDateTime& dt, std::string& out) const {
   for (const Item& it : items_) {
     if (it.element < 0) {
       out += it.text;
       continue;
     }
-    std::string_view e = kElements[static_cast<size_t>(it.element)];
     const std::string& as_written = it.text;
-    bool fm = it.fm;
-    int h12 = dt.hour % 12 == 0 ? 12 : dt.hour % 12;
-    if (e == "YYYY" || e == "RRRR") append_num(out, dt.year, 4, fm);
-    else if (e == "MM") append_num(out, dt.month, 2, fm);
-    else if (e == "DD") append_num(out, dt.day, 2, fm);
-    else if (e == "HH24") append_num(out, dt.hour, 2, fm);
-    else if (e == "MI") append_num(out, dt.minute, 2, fm);
-    else if (e == "SS") append_num(out, dt.second, 2, fm);
-    else if (e == "SYYYY") {
-      out += dt.year < 0 ? "-" : " ";
-      append_num(out, std::abs(dt.year), 4, fm);
-    } else if (e == "Y,YYY") {
-      append_num(out, dt.year / 1000, 1, true);
-      out += ",";
-      append_num(out, dt.year % 1000, 3, false);
-    } else if (e == "YYY") append_num(out, dt.year % 1000, 3, fm);
-    else if (e == "YY" || e == "RR") append_num(out, dt.year % 100, 2, fm);
-    else if (e == "Y") append_num(out, dt.year % 10, 1, fm);
-    else if (e == "MONTH") {
-      std::string name = apply_case(kMonthName[static_cast<size_t>(dt.month - 1)], as_written);
-      if (!fm) name.resize(9, ' ');
-      out += name;
-    } else if (e == "MON") out += apply_case(kMonthAbbr[static_cast<size_t>(dt.month - 1)], as_written);
-    else if (e == "RM") {
-      static constexpr std::array<const char*, 12> rm = {"I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX", "X", "XI", "XII"};
-      std::string r = rm[static_cast<size_t>(dt.month - 1)];
-      if (!fm) r.resize(4, ' ');
-      out += r;
-    } else if (e == "DDD") append_num(out, day_of_year(dt), 3, fm);
-    else if (e == "DAY") {
-      std::string name = apply_case(kDayName[static_cast<size_t>(weekday(dt))], as_written);
-      if (!fm) name.resize(9, ' ');
-      out += name;
-    } else if (e == "DY") out += apply_case(kDayAbbr[static_cast<size_t>(weekday(dt))], as_written);
-    else if (e == "D") append_num(out, weekday(dt) + 1, 1, true);
-    else if (e == "HH12" || e == "HH") append_num(out, h12, 2, fm);
-    else if (e == "SSSSS") append_num(out, dt.hour * 3600 + dt.minute * 60 + dt.second, 5, fm);
-    else if (e.substr(0, 2) == "FF") {
-      int digits = e.size() == 3 ? e[2] - '0' : 6;
-      std::string f;
-      append_num(f, dt.nanos, 9, false);
-      out.append(f, 0, static_cast<size_t>(digits));
-    } else if (e == "AM" || e == "PM") out += apply_case(dt.hour < 12 ? "AM" : "PM", as_written);
-    else if (e == "A.M." || e == "P.M.") out += apply_case(dt.hour < 12 ? "A.M." : "P.M.", as_written);
-    else if (e == "TZH") {
-      out += dt.tz_minutes < 0 ? "-" : "+";
-      append_num(out, std::abs(dt.tz_minutes) / 60, 2, false);
-    } else if (e == "TZM") append_num(out, std::abs(dt.tz_minutes) % 60, 2, false);
-    else if (e == "TZR") {
-      int a = std::abs(dt.tz_minutes);
-      out += dt.tz_minutes < 0 ? "-" : "+";
-      append_num(out, a / 60, 2, false);
-      out += ":";
-      append_num(out, a % 60, 2, false);
-    } else if (e == "CC") append_num(out, (dt.year + 99) / 100, 2, fm);
-    else if (e == "Q") append_num(out, (dt.month - 1) / 3 + 1, 1, true);
-    else if (e == "WW") append_num(out, (day_of_year(dt) - 1) / 7 + 1, 2, fm);
-    else if (e == "J") append_num(out, days_from_civil(dt.year, dt.month, dt.day) + 2440588, 1, true);
-    else if (e == "X") out += ".";
+    const bool fm = it.fm;
+    switch (it.element) {
+      case el("YYYY"):
+      case el("RRRR"): append_num(out, dt.year, 4, fm); break;
+      case el("MM"): append_num(out, dt.month, 2, fm); break;
+      case el("DD"): append_num(out, dt.day, 2, fm); break;
+      case el("HH24"): append_num(out, dt.hour, 2, fm); break;
+      case el("MI"): append_num(out, dt.minute, 2, fm); break;
+      case el("SS"): append_num(out, dt.second, 2, fm); break;
+      case el("SYYYY"):
+        out += dt.year < 0 ? "-" : " ";
+        append_num(out, std::abs(dt.year), 4, fm);
+        break;
+      case el("Y,YYY"):
+        append_num(out, dt.year / 1000, 1, true);
+        out += ",";
+        append_num(out, dt.year % 1000, 3, false);
+        break;
+      case el("YYY"): append_num(out, dt.year % 1000, 3, fm); break;
+      case el("YY"):
+      case el("RR"): append_num(out, dt.year % 100, 2, fm); break;
+      case el("Y"): append_num(out, dt.year % 10, 1, fm); break;
+      case el("MONTH"): append_cased(out, kMonthName[static_cast<size_t>(dt.month - 1)], as_written, fm ? 0 : 9); break;
+      case el("MON"): append_cased(out, kMonthAbbr[static_cast<size_t>(dt.month - 1)], as_written); break;
+      case el("RM"): {
+        static constexpr std::array<const char*, 12> rm = {"I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX", "X", "XI", "XII"};
+        std::string_view r = rm[static_cast<size_t>(dt.month - 1)];
+        out += r;
+        if (!fm && r.size() < 4) out.append(4 - r.size(), ' ');
+        break;
+      }
+      case el("DDD"): append_num(out, day_of_year(dt), 3, fm); break;
+      case el("DAY"): append_cased(out, kDayName[static_cast<size_t>(weekday(dt))], as_written, fm ? 0 : 9); break;
+      case el("DY"): append_cased(out, kDayAbbr[static_cast<size_t>(weekday(dt))], as_written); break;
+      case el("D"): append_num(out, weekday(dt) + 1, 1, true); break;
+      case el("HH12"):
+      case el("HH"): append_num(out, dt.hour % 12 == 0 ? 12 : dt.hour % 12, 2, fm); break;
+      case el("SSSSS"): append_num(out, dt.hour * 3600 + dt.minute * 60 + dt.second, 5, fm); break;
+      case el("FF9"): case el("FF8"): case el("FF7"): case el("FF6"): case el("FF5"):
+      case el("FF4"): case el("FF3"): case el("FF2"): case el("FF1"): case el("FF"): {
+        const std::string_view e = kElements[static_cast<size_t>(it.element)];
+        const int digits = e.size() == 3 ? e[2] - '0' : 6;
+        std::string f;
+        append_num(f, dt.nanos, 9, false);
+        out.append(f, 0, static_cast<size_t>(digits));
+        break;
+      }
+      case el("AM"):
+      case el("PM"): append_cased(out, dt.hour < 12 ? "AM" : "PM", as_written); break;
+      case el("A.M."):
+      case el("P.M."): append_cased(out, dt.hour < 12 ? "A.M." : "P.M.", as_written); break;
+      case el("TZH"):
+        out += dt.tz_minutes < 0 ? "-" : "+";
+        append_num(out, std::abs(dt.tz_minutes) / 60, 2, false);
+        break;
+      case el("TZM"): append_num(out, std::abs(dt.tz_minutes) % 60, 2, false); break;
+      case el("TZR"): {
+        const int a = std::abs(dt.tz_minutes);
+        out += dt.tz_minutes < 0 ? "-" : "+";
+        append_num(out, a / 60, 2, false);
+        out += ":";
+        append_num(out, a % 60, 2, false);
+        break;
+      }
+      case el("CC"): append_num(out, (dt.year + 99) / 100, 2, fm); break;
+      case el("Q"): append_num(out, (dt.month - 1) / 3 + 1, 1, true); break;
+      case el("WW"): append_num(out, (day_of_year(dt) - 1) / 7 + 1, 2, fm); break;
+      case el("J"): append_num(out, days_from_civil(dt.year, dt.month, dt.day) + 2440588, 1, true); break;
+      case el("X"): out += "."; break;
+      default: break;
+    }
   }
 }
 
