@@ -107,6 +107,7 @@ struct Synonym {
 struct PlsqlUnit {
   std::string owner, name, type;  // type: PROCEDURE, FUNCTION, PACKAGE, PACKAGE BODY, TRIGGER, TYPE, TYPE BODY
   std::string source;             // the whole CREATE text as the user gave it, from the unit kind on
+  bool valid = false;             // compiled without errors (object types ocilite can hold)
 };
 
 // Canonical form of a user or object name as Oracle stores it: unquoted
@@ -190,7 +191,8 @@ class Catalog {
   std::optional<std::filesystem::path> directory_path(std::string_view name) const;
 
   // ---- stored PL/SQL ---------------------------------------------------------
-  // ocilite does not compile PL/SQL: a unit is stored with status INVALID.
+  // ocilite does not compile PL/SQL: a unit is stored with status INVALID
+  // unless it says it is valid (a type whose shape ocilite understood).
   OraError store_plsql(const PlsqlUnit& unit, bool or_replace);
   OraError drop_plsql(std::string_view owner, std::string_view name, std::string_view type);
   std::optional<PlsqlUnit> find_plsql(std::string_view owner, std::string_view name, std::string_view type) const;

@@ -256,9 +256,9 @@ OraError Catalog::store_plsql(const PlsqlUnit& unit, bool or_replace) {
   if (type == "TRIGGER") trigger = detail::trigger_header(unit.source, owner);
   std::lock_guard lock(impl_->mutex);
   sqlite3* db = impl_->db.get();
-  Stmt s(db, or_replace ? "INSERT OR REPLACE INTO plsql VALUES (?, ?, ?, ?, 'INVALID', ?, ?, ?, ?)"
-                        : "INSERT INTO plsql VALUES (?, ?, ?, ?, 'INVALID', ?, ?, ?, ?)");
-  s.bind(1, owner).bind(2, name).bind(3, type).bind(4, unit.source);
+  Stmt s(db, or_replace ? "INSERT OR REPLACE INTO plsql VALUES (?1, ?2, ?3, ?4, ?9, ?5, ?6, ?7, ?8)"
+                        : "INSERT INTO plsql VALUES (?1, ?2, ?3, ?4, ?9, ?5, ?6, ?7, ?8)");
+  s.bind(1, owner).bind(2, name).bind(3, type).bind(4, unit.source).bind(9, std::string(unit.valid ? "VALID" : "INVALID"));
   if (type == "TRIGGER")
     s.bind(5, trigger.table_owner)
         .bind(6, trigger.table_name)

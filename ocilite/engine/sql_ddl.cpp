@@ -594,6 +594,7 @@ void Rewriter::rewrite_create(size_t b, size_t e) {
     unit.source = std::string(src_.substr(what.offset));
     if (unit.type == "TYPE" && !check_type_text(unit)) {
       // A type ocilite can hold is created without compilation errors.
+      unit.valid = true;
       r_.action = Action::catalog;
       r_.run = [unit, or_replace](Session& s) { return s.catalog().store_plsql(unit, or_replace); };
       return;
