@@ -51,6 +51,7 @@ OraError LobH::load() {
   if (!in_row) return {};
   stream.reset();
   if (!session || !session_alive(session)) return engine_error(ora::kNotConnected);
+  if (!session->table(owner, table)) return OraError{22922, "ORA-22922: nonexistent LOB value"};  // attaches its schema
   const std::string sql = "SELECT \"" + column + "\" FROM \"" + owner + "\".\"" + table + "\" WHERE _rowid_ = ?1";
   sqlite3_stmt* st = nullptr;
   int rc = sqlite3_prepare_v2(session->db(), sql.c_str(), -1, &st, nullptr);
@@ -336,7 +337,7 @@ size_t utf8_pos(const std::string& s, size_t chars) {
   return i;
 }
 
-// `old` overwritten from `offset` (1-based; characters for a CLOB) by `data`.
+// `base` overwritten from `offset` (1-based; characters for a CLOB) by `data`.
 std::string overwrite(bool is_clob, const std::string& base, ub8 offset, std::string data) {
   if (offset < 1) offset = 1;
   // Writing the whole value from the start (an upload) replaces it.
