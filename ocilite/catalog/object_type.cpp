@@ -238,6 +238,7 @@ std::optional<ObjectType> parse_object_type(std::string_view owner, std::string_
       auto mt = member_type(t, b, e, type.owner, error);
       if (!mt) return std::nullopt;
       m.type = *mt;
+      m.declared_as = t[b].text;
       for (const auto& a : type.attributes)
         if (a.name == m.name) return failed(error, "duplicate attribute " + m.name);
       type.attributes.push_back(std::move(m));
@@ -267,6 +268,7 @@ std::optional<ObjectType> parse_object_type(std::string_view owner, std::string_
   auto mt = member_type(t, i, until_end(i), type.owner, error);
   if (!mt) return std::nullopt;
   type.element.type = *mt;
+  type.element.declared_as = t[i].text;
   return type;
 }
 

@@ -27,6 +27,9 @@ struct TypeMember {
   // Scalar members: the parsed type. Members of a user-defined type have
   // type.code kObject (object or collection) or kRef, and type_owner/name.
   OracleType type;
+  // The type's first word as written ("DECIMAL", "REAL", "SMALLINT"): the
+  // client library reports such members by their own type codes.
+  std::string declared_as;
 };
 
 struct ObjectType {

@@ -35,15 +35,23 @@ OraError invalid_argument(int position) {
   return OraError{21560, "ORA-21560: argument " + std::to_string(position) + " is null, invalid, or out of range"};
 }
 
-// OCI_TYPECODE_* of a member or column type.
-ub2 typecode_of(const OracleType& t, const TypeH* member_tdo) {
+// OCI_TYPECODE_* of a member as declared.
+ub2 typecode_of(const TypeMember& m, const TypeH* member_tdo) {
+  const OracleType& t = m.type;
+  const std::string& word = m.declared_as;
+  if (t.code == describe_code::kVarchar2 && word == "VARCHAR") return OCI_TYPECODE_VARCHAR;
+  if (t.code == describe_code::kNumber) {
+    if (word == "DECIMAL" || word == "DEC" || word == "NUMERIC") return OCI_TYPECODE_DECIMAL;
+    if (word == "REAL") return OCI_TYPECODE_REAL;
+    if (word == "DOUBLE") return OCI_TYPECODE_DOUBLE;
+    if (word == "SMALLINT") return OCI_TYPECODE_SMALLINT;
+    if (word == "INTEGER" || word == "INT") return OCI_TYPECODE_INTEGER;
+  }
   switch (t.code) {
     case describe_code::kVarchar2: return t.charset_form == kCharsetFormNchar ? 287 : OCI_TYPECODE_VARCHAR2;
     case describe_code::kChar: return t.charset_form == kCharsetFormNchar ? 286 : OCI_TYPECODE_CHAR;
     case describe_code::kNumber:
-      if (t.data_type == "FLOAT") return OCI_TYPECODE_FLOAT;
-      if (t.data_type == "INTEGER") return OCI_TYPECODE_INTEGER;
-      return OCI_TYPECODE_NUMBER;
+      return t.data_type == "FLOAT" ? OCI_TYPECODE_FLOAT : OCI_TYPECODE_NUMBER;
     case describe_code::kDate: return OCI_TYPECODE_DATE;
     case describe_code::kRaw: return OCI_TYPECODE_RAW;
     case describe_code::kBinaryFloat: return OCI_TYPECODE_BFLOAT;
@@ -454,7 +462,7 @@ sword type_param_attr(TypeParamH* p, ErrorH* err, void* attributep, ub4* sizep, 
         return OCI_SUCCESS;
       }
       if (!m) break;
-      put_attr<OCITypeCode>(attributep, sizep, typecode_of(m->type, tdo));
+      put_attr<OCITypeCode>(attributep, sizep, typecode_of(*m, tdo));
       return OCI_SUCCESS;
     case OCI_ATTR_COLLECTION_TYPECODE:
       if (!is_type || !tdo->def.is_collection()) break;

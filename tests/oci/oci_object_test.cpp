@@ -73,6 +73,20 @@ TEST_F(OciObjectTest, EveryKindOfMemberAsCellText) {
   EXPECT_EQ(ds.text_view(2, 1), u"PERSON_T(NULL,NULL,NULL)");
 }
 
+TEST_F(OciObjectTest, AttributesOfEveryDeclaredKindAsCellText) {
+  exec(u"create type kinds_t as object (v varchar(5), c char(3), d decimal(7,2), r real, dp double precision, "
+       u"si smallint, i integer, f float, ts timestamp(3))");
+  exec(u"create table kinds (k kinds_t)");
+  exec(u"insert into kinds values (kinds_t('ab', 'x', 12345.67, 0.5, -2.25, 7, 8, 1e10, "
+       u"timestamp '2024-02-29 13:45:06.123'))");
+  OciDataset ds;
+  ASSERT_EQ(oci_cre_sel_cursor(s_, &ds, u"select k from kinds", 10, OciMsgBuf(msg_)), kOciOk) << message();
+  // CHAR keeps its blanks; numbers of every declared kind print with %lg; a
+  // timestamp in the client's default format with six fraction digits.
+  EXPECT_EQ(ds.text_view(0, 0),
+            u"KINDS_T('ab','x  ',12345.7,0.5,-2.25,7,8,1e+10,'29-FEB-24 01.45.06.123000 PM')");
+}
+
 TEST_F(OciObjectTest, ObjectTablesNameTheirRowsInTheirRefs) {
   exec(u"insert into addresses values ('a', '1', null, 1)");
   exec(u"insert into addresses values ('b', '2', null, 2)");
