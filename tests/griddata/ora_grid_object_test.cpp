@@ -4,29 +4,19 @@
 
 #include <string>
 
-#include "../oci/oci_test_support.h"
-#include "griddata/ora_grid_data.h"
 #include "griddata/ora_grid_preview.h"
-#include "griddata/ora_grid_save.h"
-#include "oci/oci_codes.h"
-#include "oci/oci_cursor.h"
-#include "oci/oci_session.h"
-#include "platform/utf16.h"
+#include "ora_grid_db_test.h"
 
 namespace kestrel {
 namespace {
 
 constexpr char16_t kQuery[] = u"select a.\"ID\", a.\"ADDR\", a.\"PHONES\", a.\"HOME\", rowid \nfrom \"SCOTT\".\"PEOPLE\" a \norder by id";
 
-class OraGridObjectTest : public testing::OciliteDbTest {
+class OraGridObjectTest : public testing::OraGridDbTest {
  protected:
   void SetUp() override {
-    testing::OciliteDbTest::SetUp();
+    testing::OraGridDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_EQ(oci_login2(&session_, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal,
-                         OciMsgBuf(msg_), nullptr),
-              kOciOk)
-        << message();
     exec(u"create type address_t as object (pref varchar2(20 char), zip varchar2(8), moved date, floor_no number)");
     exec(u"create type phones_t as varray(3) of varchar2(20)");
     exec(u"create table homes of address_t");
@@ -36,29 +26,7 @@ class OraGridObjectTest : public testing::OciliteDbTest {
     exec(u"update people set home = (select ref(h) from homes h)");
     exec(u"commit");
   }
-  void TearDown() override {
-    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
-    ds_.clear();
-    if (session_) oci_ora_logout(&session_);
-    testing::OciliteDbTest::TearDown();
-  }
-  void exec(std::u16string_view sql) {
-    ASSERT_EQ(oci_execute_sql(session_, sql, OciMsgBuf(msg_)), kOciOk) << message() << " in " << utf16_to_utf8(sql);
-  }
-  void load() {
-    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
-    ds_.clear();
-    ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, kQuery, 100, OciMsgBuf(msg_)), kOciOk) << message();
-    ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"PEOPLE", 0, false), 0);
-  }
-  int save() { return oci_save_grid_data(&grid_, session_, &err_, OciMsgBuf(msg_)); }
-  std::string message() const { return utf16_to_utf8(msg_); }
-
-  OciSession* session_ = nullptr;
-  char16_t msg_[4096] = {};
-  CellPoint err_;
-  OciDataset ds_;
-  CEditableOraGridData grid_;
+  void load() { testing::OraGridDbTest::load(kQuery, u"PEOPLE"); }
 };
 
 TEST_F(OraGridObjectTest, ObjectCellsSaveTheExpressionTypedIntoThem) {

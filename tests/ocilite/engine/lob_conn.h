@@ -11,7 +11,7 @@
 
 #include "catalog/catalog.h"
 #include "oci/oci_abi.h"
-#include "support/temp_dir.h"
+#include "scott_db_test.h"
 
 namespace ocilite::testing {
 
@@ -99,20 +99,6 @@ struct Conn {
   }
 };
 
-class LobDbTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    unsetenv("NLS_LANG");
-    ASSERT_FALSE(ocilite::Catalog::create(dir.path()));
-    std::shared_ptr<ocilite::Catalog> cat;
-    ASSERT_FALSE(ocilite::Catalog::open(dir.path(), cat));
-    ocilite::UserOptions scott;
-    scott.password = "TIGER";
-    ASSERT_FALSE(cat->add_user("SCOTT", scott));
-    db = dir.path().string();
-  }
-  kestrel::testing::TempDir dir;
-  std::string db;
-};
+using LobDbTest = ScottDbTest;
 
 }  // namespace ocilite::testing

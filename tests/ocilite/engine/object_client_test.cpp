@@ -1,29 +1,12 @@
 // Runs the object-type C client (object_client.c) against fresh databases.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "catalog/catalog.h"
 #include "object_client.h"
-#include "support/temp_dir.h"
+#include "scott_db_test.h"
 
 namespace {
 
-class ObjectClientTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    unsetenv("NLS_LANG");
-    ASSERT_FALSE(ocilite::Catalog::create(dir.path()));
-    std::shared_ptr<ocilite::Catalog> cat;
-    ASSERT_FALSE(ocilite::Catalog::open(dir.path(), cat));
-    ocilite::UserOptions scott;
-    scott.password = "TIGER";
-    ASSERT_FALSE(cat->add_user("SCOTT", scott));
-    db = dir.path().string();
-  }
-  kestrel::testing::TempDir dir;
-  std::string db;
-};
+using ObjectClientTest = ocilite::testing::ScottDbTest;
 
 void expect_pass(const char* failure) { EXPECT_EQ(failure, nullptr) << (failure ? failure : ""); }
 

@@ -8,25 +8,11 @@
 #include "lob_client.h"
 #include "oci7_client.h"
 #include "oci_client.h"
-#include "support/temp_dir.h"
+#include "scott_db_test.h"
 
 namespace {
 
-class OciClientTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    unsetenv("NLS_LANG");
-    ASSERT_FALSE(ocilite::Catalog::create(dir.path()));
-    std::shared_ptr<ocilite::Catalog> cat;
-    ASSERT_FALSE(ocilite::Catalog::open(dir.path(), cat));
-    ocilite::UserOptions scott;
-    scott.password = "TIGER";
-    ASSERT_FALSE(cat->add_user("SCOTT", scott));
-    db = dir.path().string();
-  }
-  kestrel::testing::TempDir dir;
-  std::string db;
-};
+using OciClientTest = ocilite::testing::ScottDbTest;
 
 #define CHECK_CLIENT(call)            \
   do {                                \
