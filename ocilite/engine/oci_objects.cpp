@@ -80,7 +80,6 @@ TypeH* member_tdo(const TypeH* owner, const OracleType& t) {
 
 struct Builder {
   const CharsetInfo& cs;
-  std::string scratch;
 
   OraError slot(ValueSlot& slot, const OracleType& t, TypeH* tdo, const ObjectValue& v, int depth);
   OraError instance(InstanceH& inst, const ObjectValue& v, int depth);
@@ -360,7 +359,7 @@ TypeH* type_descriptor(const std::shared_ptr<Catalog>& catalog, const std::strin
   return raw;
 }
 
-OraError write_object_define(DefineH& d, ub4 row, const Value& v, const ColumnDesc& col, Session& s,
+OraError write_object_define(const DefineH& d, ub4 row, const Value& v, const ColumnDesc& col, Session& s,
                              const CharsetInfo& cs) {
   ObjectDefine& od = *d.object;
   if (!od.pgvpp) return OraError{};
@@ -394,7 +393,7 @@ OraError write_object_define(DefineH& d, ub4 row, const Value& v, const ColumnDe
   if (!tdo) return OraError{4043, "ORA-04043: object " + col.type.type_owner + "." + col.type.type_name + " does not exist"};
   auto stored = decode_object_value(v.s);
   if (!stored) return ora_internal("unreadable object value in column " + col.name);
-  Builder b{cs, {}};
+  Builder b{cs};
   if (tdo->def.is_collection()) {
     auto coll = make_owned<CollH>(kCollHandle);
     coll->tdo = tdo;
@@ -690,8 +689,8 @@ sword OCIObjectGetAttr(OCIEnv* envhp, OCIError* errhp, void* instance, void*, OC
     size_t a = 0;
     while (a < attrs.size() && attrs[a].name != wanted && attrs[a].name != normalize_name(wanted)) ++a;
     if (a == attrs.size())
-      return record_error(err, OraError{22814, "ORA-22814: attribute or element value is larger than specified in type"
-                                                " (no attribute " + wanted + " in " + inst->tdo->def.name + ")"});
+      return record_error(err, OraError{21560, invalid_argument(6).text + " (no attribute " + wanted + " in " +
+                                                   inst->tdo->def.name + ")"});
     ValueSlot& slot = inst->attrs[a];
     const OracleType& t = attrs[a].type;
     TypeH* mtdo = member_tdo(inst->tdo, t);

@@ -114,7 +114,7 @@ struct TypeParamH : ParamH {
 };
 
 // The fetch path: element `row` of an object or REF define.
-OraError write_object_define(DefineH& d, ub4 row, const Value& v, const ColumnDesc& col, Session& s,
+OraError write_object_define(const DefineH& d, ub4 row, const Value& v, const ColumnDesc& col, Session& s,
                              const CharsetInfo& cs);
 // OCIAttrGet on a type parameter, and OCI_ATTR_REF_TDO on a column's.
 sword type_param_attr(TypeParamH* p, ErrorH* err, void* attributep, ub4* sizep, ub4 attrtype);

@@ -185,7 +185,7 @@ WriteResult write_define(const DefineH& d, ub4 i, Value& v, const ColumnDesc& co
                          TextScratch& scratch) {
   WriteResult r;
   if (d.object) {
-    r.error = write_object_define(const_cast<DefineH&>(d), i, v, col, s, cs);
+    r.error = write_object_define(d, i, v, col, s, cs);
     return r;
   }
   char* p = element<char>(d.valuep, d.pvskip ? d.pvskip : static_cast<ub4>(d.value_sz), i);
