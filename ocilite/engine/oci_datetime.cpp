@@ -12,7 +12,7 @@ using namespace ocilite;
 
 namespace {
 
-DateTimeH* datetime_of(const void* p) {
+DateTimeH* datetime_handle(const void* p) {
   for (ub4 t : {OCI_DTYPE_TIMESTAMP, OCI_DTYPE_TIMESTAMP_TZ, OCI_DTYPE_TIMESTAMP_LTZ, OCI_DTYPE_DATE})
     if (auto* h = as<DateTimeH>(p, t)) return h;
   return nullptr;
@@ -62,6 +62,28 @@ sword copy_out(ErrorH* err, const std::string& text, OraText* buf, ub4* buf_size
 
 namespace ocilite {
 
+OCIDate oci_date_of(const OraDateTime& dt) {
+  OCIDate od{};
+  od.OCIDateYYYY = static_cast<sb2>(dt.year);
+  od.OCIDateMM = static_cast<ub1>(dt.month);
+  od.OCIDateDD = static_cast<ub1>(dt.day);
+  od.OCIDateTime.OCITimeHH = static_cast<ub1>(dt.hour);
+  od.OCIDateTime.OCITimeMI = static_cast<ub1>(dt.minute);
+  od.OCIDateTime.OCITimeSS = static_cast<ub1>(dt.second);
+  return od;
+}
+
+OraDateTime datetime_of(const OCIDate& od) {
+  OraDateTime dt;
+  dt.year = od.OCIDateYYYY;
+  dt.month = od.OCIDateMM;
+  dt.day = od.OCIDateDD;
+  dt.hour = od.OCIDateTime.OCITimeHH;
+  dt.minute = od.OCIDateTime.OCITimeMI;
+  dt.second = od.OCIDateTime.OCITimeSS;
+  return dt;
+}
+
 bool alloc_datetime_descriptor(ub4 type, void** descpp) {
   Handle* h = nullptr;
   if (type == OCI_DTYPE_INTERVAL_YM || type == OCI_DTYPE_INTERVAL_DS) {
@@ -89,13 +111,7 @@ sword OCIDateToText(OCIError* errhp, const OCIDate* date, const OraText* fmt, ub
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
   if (!err || !date || !buf_size) return OCI_INVALID_HANDLE;
   clear_errors(err);
-  OraDateTime dt;
-  dt.year = date->OCIDateYYYY;
-  dt.month = date->OCIDateMM;
-  dt.day = date->OCIDateDD;
-  dt.hour = date->OCIDateTime.OCITimeHH;
-  dt.minute = date->OCIDateTime.OCITimeMI;
-  dt.second = date->OCIDateTime.OCITimeSS;
+  const OraDateTime dt = datetime_of(*date);
   std::string f = fmt && fmt_length ? std::string(reinterpret_cast<const char*>(fmt), fmt_length) : "DD-MON-YY";
   auto text = format_date(dt, f);
   if (!text) return record_error(err, engine_error(1821));
@@ -107,7 +123,7 @@ sword OCIDateTimeToText(void* hndl, OCIError* errhp, const OCIDateTime* date, co
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
   if (!err || !buf_size) return OCI_INVALID_HANDLE;
   clear_errors(err);
-  DateTimeH* dt = datetime_of(date);
+  DateTimeH* dt = datetime_handle(date);
   if (!dt) return record_error(err, OraError{1891, "ORA-01891: Datetime/Interval internal error"});
   std::string f = fmt && fmt_length ? client_text(fmt, fmt_length) : default_format(hndl, dt->type);
   auto text = format_date(dt->value, with_fraction_digits(f, fsprec));
@@ -120,7 +136,7 @@ sword OCIDateTimeFromText(void* hndl, OCIError* errhp, const OraText* date_str, 
   auto* err = as<ErrorH>(errhp, OCI_HTYPE_ERROR);
   if (!err || !date_str) return OCI_INVALID_HANDLE;
   clear_errors(err);
-  DateTimeH* dt = datetime_of(date);
+  DateTimeH* dt = datetime_handle(date);
   if (!dt) return record_error(err, OraError{1891, "ORA-01891: Datetime/Interval internal error"});
   std::string f = fmt && fmt_length ? client_text(fmt, fmt_length) : default_format(hndl, dt->type);
   int error = 0;

@@ -164,13 +164,7 @@ OraError Builder::slot(ValueSlot& s, const OracleType& t, TypeH* tdo, const Obje
     case describe_code::kDate: {
       auto dt = date_from_storage(text);
       if (!dt) return engine_error(1861);
-      OCIDate od{};
-      od.OCIDateYYYY = static_cast<sb2>(dt->year);
-      od.OCIDateMM = static_cast<ub1>(dt->month);
-      od.OCIDateDD = static_cast<ub1>(dt->day);
-      od.OCIDateTime.OCITimeHH = static_cast<ub1>(dt->hour);
-      od.OCIDateTime.OCITimeMI = static_cast<ub1>(dt->minute);
-      od.OCIDateTime.OCITimeSS = static_cast<ub1>(dt->second);
+      const OCIDate od = oci_date_of(*dt);
       std::memcpy(s.data, &od, sizeof od);
       return {};
     }

@@ -121,6 +121,9 @@ sword type_param_attr(TypeParamH* p, ErrorH* err, void* attributep, ub4* sizep, 
 sword column_type_ref(const ParamH& p, ErrorH* err, void* attributep, ub4* sizep);
 // OCIParamGet on a type parameter list.
 sword type_param_get(TypeParamH* p, ErrorH* err, void** parmdpp, ub4 pos);
+// An OCIDate from a date, and back.
+OCIDate oci_date_of(const OraDateTime& dt);
+OraDateTime datetime_of(const OCIDate& od);
 // OCIDescriptorAlloc of the date/time and interval descriptors.
 bool alloc_datetime_descriptor(ub4 type, void** descpp);
 

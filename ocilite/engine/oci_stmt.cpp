@@ -118,14 +118,7 @@ OraError read_bind(const BindH& b, ub4 i, const CharsetInfo& cs, Value& out) {
     case SQLT_ODT: {
       OCIDate od;
       std::memcpy(&od, p, sizeof od);
-      OraDateTime dt;
-      dt.year = od.OCIDateYYYY;
-      dt.month = od.OCIDateMM;
-      dt.day = od.OCIDateDD;
-      dt.hour = od.OCIDateTime.OCITimeHH;
-      dt.minute = od.OCIDateTime.OCITimeMI;
-      dt.second = od.OCIDateTime.OCITimeSS;
-      out = Value::text(date_to_storage(dt));
+      out = Value::text(date_to_storage(datetime_of(od)));
       return {};
     }
     case SQLT_RDD: {
@@ -311,13 +304,7 @@ WriteResult write_define(const DefineH& d, ub4 i, Value& v, const ColumnDesc& co
         std::memcpy(p, b, 7);
         set_codes(d, i, 0, 7, 0);
       } else if (d.dty == SQLT_ODT && sz >= static_cast<size_t>(sizeof(OCIDate))) {
-        OCIDate od{};
-        od.OCIDateYYYY = static_cast<sb2>(dt->year);
-        od.OCIDateMM = static_cast<ub1>(dt->month);
-        od.OCIDateDD = static_cast<ub1>(dt->day);
-        od.OCIDateTime.OCITimeHH = static_cast<ub1>(dt->hour);
-        od.OCIDateTime.OCITimeMI = static_cast<ub1>(dt->minute);
-        od.OCIDateTime.OCITimeSS = static_cast<ub1>(dt->second);
+        const OCIDate od = oci_date_of(*dt);
         std::memcpy(p, &od, sizeof od);
         set_codes(d, i, 0, sizeof od, 0);
       }

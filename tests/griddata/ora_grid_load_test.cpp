@@ -6,41 +6,27 @@
 #include <cstdlib>
 #include <string>
 
-#include "../oci/oci_test_support.h"
 #include "griddata/grid_data_swap_row_col.h"
 #include "griddata/ora_grid_data.h"
 #include "oci/oci_codes.h"
 #include "oci/oci_cursor.h"
 #include "oci/oci_lob.h"
 #include "oci/oci_session.h"
+#include "ora_grid_db_test.h"
 #include "platform/utf16.h"
 #include "support/scripted_ui.h"
 
 namespace kestrel {
 namespace {
 
-class OraGridLoadTest : public testing::OciliteDbTest {
+class OraGridLoadTest : public testing::OraGridDbTest {
  protected:
   void SetUp() override {
-    testing::OciliteDbTest::SetUp();
+    testing::OraGridDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_EQ(oci_login2(&session_, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal,
-                         OciMsgBuf(msg_), nullptr),
-              kOciOk)
-        << message();
     exec(u"create table t (id number(5) not null, name varchar2(10), code char(3), price number(7,2))");
     exec(u"insert into t values (1, 'one', 'abc', 1.5)");
     exec(u"insert into t values (2, null, null, null)");
-  }
-  void TearDown() override {
-    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
-    ds_.clear();
-    if (session_) oci_ora_logout(&session_);
-    testing::OciliteDbTest::TearDown();
-  }
-
-  void exec(std::u16string_view sql) {
-    ASSERT_EQ(oci_execute_sql(session_, sql, OciMsgBuf(msg_)), kOciOk) << message() << " in " << utf16_to_utf8(sql);
   }
   // Runs the select and loads the grid from it.
   int load(std::u16string_view sql, std::u16string_view table = u"T", bool updatable_columns = false) {
@@ -50,12 +36,6 @@ class OraGridLoadTest : public testing::OciliteDbTest {
     if (rc != kOciOk) return rc;
     return grid_.SetData(session_, &ds_, u"SCOTT", table, 0, updatable_columns);
   }
-  std::string message() const { return utf16_to_utf8(msg_); }
-
-  OciSession* session_ = nullptr;
-  char16_t msg_[2048] = {};
-  OciDataset ds_;
-  CEditableOraGridData grid_;
 };
 
 TEST(OraGridEmpty, ConstructedAndClearedGridsHaveNoColumns) {

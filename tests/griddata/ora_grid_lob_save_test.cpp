@@ -7,7 +7,6 @@
 #include <fstream>
 #include <string>
 
-#include "../oci/oci_test_support.h"
 #include "griddata/ora_grid_data.h"
 #include "griddata/ora_grid_lob_write.h"
 #include "griddata/ora_grid_save.h"
@@ -15,51 +14,21 @@
 #include "oci/oci_cursor.h"
 #include "oci/oci_lob.h"
 #include "oci/oci_session.h"
+#include "ora_grid_db_test.h"
 #include "platform/utf16.h"
 #include "support/scripted_ui.h"
 
 namespace kestrel {
 namespace {
 
-class OraGridLobSaveTest : public testing::OciliteDbTest {
+class OraGridLobSaveTest : public testing::OraGridDbTest {
  protected:
-  void SetUp() override {
-    testing::OciliteDbTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_EQ(oci_login2(&session_, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal,
-                         OciMsgBuf(msg_), nullptr),
-              kOciOk)
-        << message();
-  }
-  void TearDown() override {
-    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
-    ds_.clear();
-    if (session_) oci_ora_logout(&session_);
-    testing::OciliteDbTest::TearDown();
-  }
-  void exec(std::u16string_view sql) {
-    ASSERT_EQ(oci_execute_sql(session_, sql, OciMsgBuf(msg_)), kOciOk) << message() << " in " << utf16_to_utf8(sql);
-  }
-  void load(std::u16string_view sql, std::u16string_view table) {
-    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
-    ds_.clear();
-    ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, sql, 100, OciMsgBuf(msg_)), kOciOk) << message();
-    ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", table, 0, false), 0);
-  }
-  int save() { return oci_save_grid_data(&grid_, session_, &err_, OciMsgBuf(msg_)); }
-  std::string message() const { return utf16_to_utf8(msg_); }
   std::u16string file(const std::string& name, std::size_t bytes) {
     const auto path = tmp_.path() / name;
     std::ofstream out(path, std::ios::binary);
     for (std::size_t i = 0; i < bytes; ++i) out.put(static_cast<char>(i * 7));
     return utf8_to_utf16(path.string());
   }
-
-  OciSession* session_ = nullptr;
-  char16_t msg_[4096] = {};
-  CellPoint err_;
-  OciDataset ds_;
-  CEditableOraGridData grid_;
 };
 
 std::u16string LongText() {
