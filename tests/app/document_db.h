@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/session_control.h"
+#include "app_session_reset.h"
 #include "oci/oci_codes.h"
 #include "oci/oci_cursor.h"
 #include "oci/oci_dataset.h"
@@ -95,16 +96,7 @@ class DocumentDbTest : public ::testing::Test {
     return rc;
   }
 
-  static void Reset() {
-    OciSession* s = current_session();
-    close_session(&s);
-    set_current_session(nullptr);
-    oci_unload_library();
-    OciProcess& p = oci_process();
-    p.use_old_interface = false;
-    p.reprepare = false;
-    set_program_code_page(0);
-  }
+  static void Reset() { reset_app_session(); }
 
   static std::string Env(const char* name, const char* built) {
     const char* v = std::getenv(name);

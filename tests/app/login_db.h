@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/session_control.h"
+#include "app_session_reset.h"
 #include "oci/oci_library.h"
 #include "platform/client_text.h"
 #include "platform/utf16.h"
@@ -51,16 +52,7 @@ class LoginDbTest : public ::testing::Test {
   }
   std::u16string tns() const { return utf8_to_utf16(db_.string()); }
 
-  static void reset() {
-    OciSession* s = current_session();
-    close_session(&s);
-    set_current_session(nullptr);
-    oci_unload_library();
-    OciProcess& p = oci_process();
-    p.use_old_interface = false;
-    p.reprepare = false;
-    set_program_code_page(0);
-  }
+  static void reset() { reset_app_session(); }
 
   TempDir tmp_;
   std::filesystem::path db_;

@@ -14,7 +14,7 @@
 #include <set>
 
 #include "support/qt_environment.h"
-#include "../oci/oci_test_support.h"
+#include "../griddata/ora_grid_db_test.h"
 #include "app/common_cancel_dlg.h"
 #include "app/save_runner.h"
 #include "griddata/ora_grid_data.h"
@@ -34,44 +34,14 @@ constexpr int kRows = 3000;
 
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new testing::QtEnvironment("app_save_runner_gui_tests"));
 
-class SaveRunnerTest : public testing::OciliteDbTest {
+class SaveRunnerTest : public testing::OraGridDbTest {
  protected:
   void SetUp() override {
-    testing::OciliteDbTest::SetUp();
+    testing::OraGridDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    session_ = login();
-    ASSERT_NE(session_, nullptr);
-    ASSERT_EQ(oci_execute_sql(session_, u"create table t (id number(5) primary key, name varchar2(10))",
-                              OciMsgBuf(msg_)),
-              kOciOk);
-    std::vector<std::u16string> ids, names;
-    for (int i = 1; i <= kRows; ++i) {
-      ids.push_back(to_u16(i));
-      names.push_back(format(u"n%d", {i}));
-    }
-    OciCursor c;
-    ASSERT_EQ(oci_cre_cursor(session_, &c, u"insert into t (id, name) values (:X0, :X1)", OciMsgBuf(msg_)), kOciOk);
-    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X0", ids, OciMsgBuf(msg_)), kOciOk);
-    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X1", names, OciMsgBuf(msg_)), kOciOk);
-    ASSERT_EQ(oci_exec_non_block_cursor(session_, &c, nullptr, OciMsgBuf(msg_), kRows), kOciOk);
-    oci_del_cursor(session_, &c);
-    ASSERT_EQ(oci_ora_commit(session_, OciMsgBuf(msg_)), kOciOk);
-    ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select t.*, rowid from t order by id", 100, OciMsgBuf(msg_)),
-              kOciOk);
-    ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"T", 0, false), 0);
-  }
-  void TearDown() override {
-    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
-    ds_.clear();
-    if (session_) oci_ora_logout(&session_);
-    testing::OciliteDbTest::TearDown();
-  }
-  OciSession* login() {
-    OciSession* s = nullptr;
-    EXPECT_EQ(oci_login2(&s, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal, OciMsgBuf(msg_),
-                         nullptr),
-              kOciOk);
-    return s;
+    exec(u"create table t (id number(5) primary key, name varchar2(10))");
+    insert_numbered_rows(kRows);
+    load(u"select t.*, rowid from t order by id", u"T");
   }
   // What another session sees: the count of rows and of renamed rows.
   std::pair<int, int> committed() {
@@ -82,11 +52,6 @@ class SaveRunnerTest : public testing::OciliteDbTest {
     oci_ora_logout(&other);
     return {std::stoi(utf16_to_utf8(all)), std::stoi(utf16_to_utf8(renamed))};
   }
-
-  OciSession* session_ = nullptr;
-  char16_t msg_[2048] = {};
-  OciDataset ds_;
-  CEditableOraGridData grid_;
 };
 
 TEST_F(SaveRunnerTest, SavesBehindTheProgressDialogAndReportsTheSummary) {

@@ -15,6 +15,7 @@
 #include "oci/oci_codes.h"
 #include "oci/oci_cursor.h"
 #include "oci/oci_session.h"
+#include "platform/format.h"
 #include "platform/utf16.h"
 
 namespace kestrel::testing {
@@ -48,6 +49,21 @@ class OraGridDbTest : public OciliteDbTest {
     char16_t m[1024] = {};
     ASSERT_EQ(oci_execute_sql(s ? s : session_, sql, OciMsgBuf(m)), kOciOk)
         << utf16_to_utf8(m) << " in " << utf16_to_utf8(sql);
+  }
+  // Rows 1..count of table t (id, name), named "n<id>", committed.
+  void insert_numbered_rows(int count) {
+    std::vector<std::u16string> ids, names;
+    for (int i = 1; i <= count; ++i) {
+      ids.push_back(to_u16(i));
+      names.push_back(format(u"n%d", {i}));
+    }
+    OciCursor c;
+    ASSERT_EQ(oci_cre_cursor(session_, &c, u"insert into t (id, name) values (:X0, :X1)", OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X0", ids, OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X1", names, OciMsgBuf(msg_)), kOciOk);
+    ASSERT_EQ(oci_exec_non_block_cursor(session_, &c, nullptr, OciMsgBuf(msg_), count), kOciOk) << message();
+    oci_del_cursor(session_, &c);
+    ASSERT_EQ(oci_ora_commit(session_, OciMsgBuf(msg_)), kOciOk);
   }
   void load(std::u16string_view select, std::u16string_view table) {
     grid_.SetData(nullptr, nullptr, u"", u"", 0, false);

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "../oci/oci_test_support.h"
 #include "griddata/ora_grid_data.h"
 #include "griddata/ora_grid_preview.h"
 #include "griddata/ora_grid_save.h"
@@ -15,58 +14,22 @@
 #include "platform/format.h"
 #include "platform/progress_messages.h"
 #include "platform/utf16.h"
+#include "ora_grid_db_test.h"
 #include "support/recording_msg_target.h"
 
 namespace kestrel {
 namespace {
 
-class OraGridSaveTest : public testing::OciliteDbTest {
+class OraGridSaveTest : public testing::OraGridDbTest {
  protected:
   void SetUp() override {
-    testing::OciliteDbTest::SetUp();
+    testing::OraGridDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    session_ = login();
-    ASSERT_NE(session_, nullptr);
     exec(u"create table t (id number(5) primary key, name varchar2(10), n number(5))");
-    OciCursor c;
-    std::vector<std::u16string> ids, names;
-    for (int i = 1; i <= 130; ++i) {
-      ids.push_back(to_u16(i));
-      names.push_back(format(u"n%d", {i}));
-    }
-    ASSERT_EQ(oci_cre_cursor(session_, &c, u"insert into t (id, name) values (:X0, :X1)", OciMsgBuf(msg_)), kOciOk);
-    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X0", ids, OciMsgBuf(msg_)), kOciOk);
-    ASSERT_EQ(oci_bind_string_array(session_, &c, ":X1", names, OciMsgBuf(msg_)), kOciOk);
-    ASSERT_EQ(oci_exec_non_block_cursor(session_, &c, nullptr, OciMsgBuf(msg_), 130), kOciOk) << message();
-    oci_del_cursor(session_, &c);
-    ASSERT_EQ(oci_ora_commit(session_, OciMsgBuf(msg_)), kOciOk);
+    insert_numbered_rows(130);
     load();
   }
-  void TearDown() override {
-    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
-    ds_.clear();
-    if (session_) oci_ora_logout(&session_);
-    testing::OciliteDbTest::TearDown();
-  }
-  OciSession* login() {
-    OciSession* s = nullptr;
-    EXPECT_EQ(oci_login2(&s, u"SCOTT", u"TIGER", utf8_to_utf16(db_.string()), u"", kLoginNormal, OciMsgBuf(msg_),
-                         nullptr),
-              kOciOk)
-        << message();
-    return s;
-  }
-  void exec(std::u16string_view sql) {
-    ASSERT_EQ(oci_execute_sql(session_, sql, OciMsgBuf(msg_)), kOciOk) << message();
-  }
-  void load() {
-    grid_.SetData(nullptr, nullptr, u"", u"", 0, false);
-    ds_.clear();
-    ASSERT_EQ(oci_cre_sel_cursor(session_, &ds_, u"select t.*, rowid from t order by id", 100, OciMsgBuf(msg_)),
-              kOciOk)
-        << message();
-    ASSERT_EQ(grid_.SetData(session_, &ds_, u"SCOTT", u"T", 0, false), 0);
-  }
+  void load() { testing::OraGridDbTest::load(u"select t.*, rowid from t order by id", u"T"); }
   // The table as another session sees it: "id:name:n" per row.
   std::vector<std::string> committed() {
     OciSession* other = login();
@@ -80,12 +43,6 @@ class OraGridSaveTest : public testing::OciliteDbTest {
     oci_ora_logout(&other);
     return rows;
   }
-  std::string message() const { return utf16_to_utf8(msg_); }
-
-  OciSession* session_ = nullptr;
-  char16_t msg_[2048] = {};
-  OciDataset ds_;
-  CEditableOraGridData grid_;
 };
 
 TEST_F(OraGridSaveTest, NoEditsCommitsAndReportsZeros) {
